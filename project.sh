@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# One entry for the usual jobs; see README.md.
+#   ./project.sh setup   install the Debian packages the build and tests need
+#   ./project.sh build   build INSTALL.EXE, the package tool and all tests
+#   ./project.sh test    setup + build + every test (what CI runs)
+#   ./project.sh demo    install the sample product under Wine
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Everything the build, the tests and the demo need, from Debian.
+PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-tools
+  googletest libgtest-dev libgmock-dev
+  libtomlplusplus-dev libcli11-dev libmspack-dev
+  wine wine32:i386 xvfb xauth x11-utils imagemagick
+  fonts-ipafont-gothic fonts-ipafont-mincho locales
+  7zip mscompress python3
+)
+
+missing_packages() {
+  local p
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+setup() {
+  local missing
+  missing=$(missing_packages)
+  if [ -n "$missing" ]; then
+    echo "Installing: $missing" >&2
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -q
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -q --no-install-recommends $missing
+  fi
+  # Wine takes code page 932 from a Japanese locale.
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    as_root sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    as_root locale-gen >/dev/null
+  fi
+}
+
+build() {
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32
+  cmake --preset native >/dev/null
+  cmake --build --preset native
+}
+
+run_tests() {
+  ctest --preset native -j "$(nproc)"
+}
+
+case "${1:-}" in
+  setup) setup ;;
+  build) build ;;
+  test) setup; build; run_tests ;;
+  demo) build; exec tests/wine/demo.sh build/native ;;
+  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+esac

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Wine prefixes for the tests: one template per test run, copied for each
+# scenario, so that no test sees another's files, registry or mutexes.
+#   wine-env.sh template ROOT           make ROOT/template (once per run)
+#   wine-env.sh run ROOT NAME PROGRAM…  run PROGRAM in a fresh copy ROOT/NAME
+set -euo pipefail
+
+export WINEARCH=win32 WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
+# No Mono or Gecko: nothing here needs them, and they would be downloaded.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+make_template() {
+  local root=$1 prefix=$1/template
+  rm -rf "$prefix" "$root"/scenario-*
+  mkdir -p "$root"
+  WINEPREFIX=$prefix wineboot -i
+  # The dialogs ask for "ＭＳ Ｐゴシック"; Debian's IPA fonts stand in.
+  local key='HKCU\Software\Wine\Fonts\Replacements'
+  WINEPREFIX=$prefix wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null
+  WINEPREFIX=$prefix wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null
+  WINEPREFIX=$prefix wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null
+  WINEPREFIX=$prefix wineserver -w
+}
+
+# Copies the template to a scenario prefix and prints its path.
+fresh_prefix() {
+  local root=$1 name=$2
+  local prefix=$root/scenario-$name
+  rm -rf "$prefix"
+  cp -a "$root/template" "$prefix"
+  echo "$prefix"
+}
+
+run_program() {
+  local root=$1 name=$2
+  shift 2
+  local prefix status=0
+  prefix=$(fresh_prefix "$root" "$name")
+  WINEPREFIX=$prefix wine "$@" || status=$?
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  return "$status"
+}
+
+case "${1:-}" in
+  template) make_template "$2" ;;
+  prefix) fresh_prefix "$2" "$3" ;;
+  run) shift; run_program "$@" ;;
+  *) sed -n '2,6p' "$0" >&2; exit 2 ;;
+esac
