@@ -8,7 +8,7 @@
 #include "package/image.h"
 #include "platform/memory.h"
 
-class Registry;
+class RegistryAccessor;
 class TfrmMain;
 class TfrmReadme;
 class TfrmDirectory;
@@ -51,7 +51,7 @@ struct InstallerState {
   std::uint32_t CopyByteTotal = 0;
   std::uint32_t ShortcutTotal = 0;
 
-  Registry* SharedRegistry = nullptr;
+  RegistryAccessor* SharedRegistry = nullptr;
 };
 
 extern InstallerState State;
