@@ -1,6 +1,7 @@
 #include "support/temp_dir.h"
 
-#include <atomic>
+#include "platform/files.h"
+
 #include <iterator>
 #include <random>
 
@@ -26,6 +27,16 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
   std::string file = File(name);
   std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return file;
+}
+
+std::string TempDir::WindowsPath(char driveLetter) const {
+#ifdef _WIN32
+  (void)driveLetter;
+  return path_.string() + "\\";
+#else
+  platform::MapDrive(driveLetter, path_.string());
+  return std::string(1, driveLetter) + ":\\";
+#endif
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -3,8 +3,11 @@
 #include "platform/codepage.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
 
 namespace platform {
@@ -30,9 +33,34 @@ bool DirectoryExists(const char* path) {
   return StatHost(path, &info) && S_ISDIR(info.st_mode);
 }
 
+// Patterns are taken literally: the native build has no wildcard search.
+bool FindFirstEntry(const char* pattern, DirectoryEntry* entry) {
+  std::string path = pattern;
+  if (path.empty() || path.back() == '\\') return false;  // a trailing backslash matches nothing
+  struct stat info;
+  if (!StatHost(pattern, &info)) return false;
+  auto size = static_cast<std::uint64_t>(info.st_size);
+  if (S_ISDIR(info.st_mode)) size = 0;
+  *entry = DirectoryEntry{S_ISDIR(info.st_mode) ? kAttributeDirectory : 0x20u,
+                          static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(size >> 32)};
+  return true;
+}
+
+// 512-byte sectors, clusters of the host file system's fragment size, and at
+// most 2^32 - 1 free clusters, as Windows caps them.
+bool DiskFreeSpace(const char* root, DiskSpace* space) {
+  std::string host = HostPath(root);
+  struct statvfs info;
+  if (host.empty() || ::statvfs(host.c_str(), &info) != 0) return false;
+  auto cap = [](std::uint64_t n) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(n, 0xFFFFFFFFu)); };
+  std::uint64_t fragment = info.f_frsize ? info.f_frsize : info.f_bsize;
+  *space = DiskSpace{cap(fragment / 512), 512, cap(info.f_bavail), cap(info.f_blocks)};
+  return true;
+}
+
 }  // namespace
 
-FileApi Files = {FileExists, DirectoryExists};
+FileApi Files = {FileExists, DirectoryExists, FindFirstEntry, DiskFreeSpace};
 
 void MapDrive(char letter, const std::string& hostFolder) {
   Drives()[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;
