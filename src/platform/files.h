@@ -22,6 +22,13 @@ struct DiskSpace {
   std::uint32_t totalClusters = 0;
 };
 
+using FileHandle = void*;  // null: no file
+
+// Share modes, as CreateFileA takes them.
+constexpr std::uint32_t kShareNone = 0;
+constexpr std::uint32_t kShareRead = 1;
+constexpr std::uint32_t kShareWrite = 2;
+
 struct FileApi {
   // True only for an existing file, false for a folder.
   bool (*FileExists)(const char* path);
@@ -30,6 +37,22 @@ struct FileApi {
   bool (*FindFirstEntry)(const char* pattern, DirectoryEntry* entry);
   // The volume that holds the root path; false when it cannot be queried.
   bool (*DiskFreeSpace)(const char* root, DiskSpace* space);
+
+  // An existing file opened for reading; null on failure.
+  FileHandle (*OpenForReading)(const char* path, std::uint32_t shareMode);
+  // A file created, or truncated when it exists, for writing; null on
+  // failure (a read-only file included).
+  FileHandle (*CreateForWriting)(const char* path, std::uint32_t shareMode);
+  // Synchronous; *moved is the number of bytes read or written.
+  bool (*Read)(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* moved);
+  bool (*Write)(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* moved);
+  void (*Close)(FileHandle file);
+  // Copies a file, attributes included, over any existing target.
+  bool (*CopyFile)(const char* source, const char* target);
+  // Clears every attribute (read-only included).
+  bool (*ClearAttributes)(const char* path);
+  // Creates the folder and every missing parent; the result is not reported.
+  void (*CreateDirectories)(const char* path);
 };
 
 // The real implementation; tests may replace entries and must restore them.

@@ -2,12 +2,15 @@
 
 #include "platform/codepage.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 
 namespace platform {
@@ -58,9 +61,67 @@ bool DiskFreeSpace(const char* root, DiskSpace* space) {
   return true;
 }
 
+// Handles are descriptors + 1, so that null stays "no file".
+FileHandle ToHandle(int fd) { return fd < 0 ? nullptr : reinterpret_cast<FileHandle>(std::intptr_t{fd} + 1); }
+int ToDescriptor(FileHandle file) { return static_cast<int>(reinterpret_cast<std::intptr_t>(file) - 1); }
+
+// Share modes have no equivalent here and are ignored.
+FileHandle OpenForReading(const char* path, std::uint32_t) {
+  std::string host = HostPath(path);
+  return host.empty() ? nullptr : ToHandle(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+}
+
+// A file without write permission stands for a read-only one, which Windows
+// refuses to overwrite even for an administrator.
+FileHandle CreateForWriting(const char* path, std::uint32_t) {
+  std::string host = HostPath(path);
+  struct stat info;
+  if (host.empty() || (::stat(host.c_str(), &info) == 0 && !(info.st_mode & S_IWUSR))) return nullptr;
+  return ToHandle(::open(host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+}
+
+bool Read(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* moved) {
+  ssize_t done = ::read(ToDescriptor(file), buffer, count);
+  *moved = done > 0 ? static_cast<std::uint32_t>(done) : 0;
+  return done >= 0;
+}
+
+bool Write(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* moved) {
+  ssize_t done = ::write(ToDescriptor(file), buffer, count);
+  *moved = done > 0 ? static_cast<std::uint32_t>(done) : 0;
+  return done >= 0;
+}
+
+void Close(FileHandle file) { ::close(ToDescriptor(file)); }
+
+bool Copy(const char* source, const char* target) {
+  std::string from = HostPath(source);
+  std::string to = HostPath(target);
+  std::error_code error;
+  if (from.empty() || to.empty()) return false;
+  if (!std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error))
+    return false;
+  std::filesystem::permissions(to, std::filesystem::status(from).permissions(), error);
+  return !error;
+}
+
+bool ClearAttributes(const char* path) {
+  std::string host = HostPath(path);
+  struct stat info;
+  return !host.empty() && ::stat(host.c_str(), &info) == 0 && ::chmod(host.c_str(), info.st_mode | S_IWUSR) == 0;
+}
+
+void CreateDirectories(const char* path) {
+  std::string host = HostPath(path);
+  std::error_code ignored;
+  if (!host.empty()) std::filesystem::create_directories(host, ignored);
+}
+
 }  // namespace
 
-FileApi Files = {FileExists, DirectoryExists, FindFirstEntry, DiskFreeSpace};
+FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
+                 CreateForWriting, Read,           Write,          Close,         Copy,
+                 ClearAttributes, CreateDirectories};
 
 void MapDrive(char letter, const std::string& hostFolder) {
   Drives()[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 namespace {
 
@@ -32,8 +34,57 @@ bool DiskFreeSpace(const char* root, DiskSpace* space) {
   return true;
 }
 
+FileHandle Open(const char* path, DWORD access, DWORD share, DWORD disposition) {
+  HANDLE file = CreateFileA(path, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+FileHandle OpenForReading(const char* path, std::uint32_t shareMode) {
+  return Open(path, GENERIC_READ, shareMode, OPEN_EXISTING);
+}
+
+FileHandle CreateForWriting(const char* path, std::uint32_t shareMode) {
+  return Open(path, GENERIC_WRITE, shareMode, CREATE_ALWAYS);
+}
+
+bool Read(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t* moved) {
+  DWORD done = 0;
+  bool ok = ReadFile(file, buffer, count, &done, nullptr) != FALSE;
+  *moved = done;
+  return ok;
+}
+
+bool Write(FileHandle file, const void* buffer, std::uint32_t count, std::uint32_t* moved) {
+  DWORD done = 0;
+  bool ok = WriteFile(file, buffer, count, &done, nullptr) != FALSE;
+  *moved = done;
+  return ok;
+}
+
+void Close(FileHandle file) { CloseHandle(file); }
+
+bool Copy(const char* source, const char* target) { return CopyFileA(source, target, FALSE) != FALSE; }
+
+bool ClearAttributes(const char* path) { return SetFileAttributesA(path, 0) != FALSE; }
+
+// Parents first; a 0x5C second byte of a double-byte character is no
+// separator.
+void CreateDirectories(const char* path) {
+  std::string text = path;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(text[i]))) {
+      ++i;
+    } else if (text[i] == '\\' && i > 0 && text[i - 1] != ':' && text[i - 1] != '\\') {
+      CreateDirectoryA(text.substr(0, i).c_str(), nullptr);
+    }
+  }
+  CreateDirectoryA(path, nullptr);
+}
+
 }  // namespace
 
-FileApi Files = {FileExists, DirectoryExists, FindFirstEntry, DiskFreeSpace};
+FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
+                 CreateForWriting, Read,           Write,          Close,         Copy,
+                 ClearAttributes, CreateDirectories};
 
 }  // namespace platform
