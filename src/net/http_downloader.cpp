@@ -98,6 +98,11 @@ bool IsSuccessStatus(std::string_view answer) {
   return status >= 200 && status <= 299;
 }
 
+// The answer to a GET is judged by its first chunk alone, anywhere in it.
+bool IsAcceptedAnswer(std::string_view text) {
+  return text.find("200 OK") != std::string_view::npos || text.find("206") != std::string_view::npos;
+}
+
 // The announced length, a signed 32-bit field compared as unsigned. False
 // without a "Content-Length:" field or with a value no 32-bit field holds.
 bool ReadLength(std::string_view head, std::uint32_t* length) {
@@ -192,7 +197,7 @@ int ReceiveFile(Connection& connection, char* buffer, LocalFile& file, Request r
   int got = connection.Receive(buffer);
   if (got <= 0) return 0;
   std::string_view text = AsText(buffer, got);
-  if (text.find("200 OK") == std::string_view::npos && text.find("206") == std::string_view::npos) return 0;
+  if (!IsAcceptedAnswer(text)) return 0;
   std::string_view chunk(buffer, static_cast<std::size_t>(got));
   std::size_t headEnd = chunk.find("\r\n\r\n");
   if (headEnd == std::string_view::npos) return 0;
