@@ -183,7 +183,9 @@ void HttpTestServer::Serve() {
     if (client == kBadSocket) continue;
     std::size_t index = requests_.size();
     requests_.push_back(ReadRequest(client));
-    if (!requests_.back().empty() && index < answers_.size()) Play(static_cast<std::uintptr_t>(client), answers_[index]);
+    if (!requests_.back().empty() && index < answers_.size()) {
+      Play(static_cast<std::uintptr_t>(client), answers_[index]);
+    }
     CloseSocket(client);
   }
 }
