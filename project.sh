@@ -15,7 +15,7 @@ PACKAGES=(
   libtomlplusplus-dev libcli11-dev libmspack-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales
-  7zip mscompress python3
+  7zip mscompress python3 curl
 )
 
 missing_packages() {
