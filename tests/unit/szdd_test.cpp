@@ -5,43 +5,12 @@
 // missing name, files that are not compressed.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "package/szdd.h"
 #include "platform/lzfile.h"
+#include "support/sample_data.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-struct Input {
-  const char* name;
-  std::string bytes;
-};
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);  // the engine's output is the same everywhere
-  std::string bytes(size, '\0');
-  for (char& b : bytes) b = static_cast<char>(generator() & 0xFF);
-  return bytes;
-}
-
-std::string Repetitive(std::size_t size) {
-  std::string bytes;
-  while (bytes.size() < size) bytes += "Setup data, repeated; ";
-  bytes.resize(size);
-  return bytes + std::string(5000, ' ') + std::string(3000, '\0');
-}
-
-const std::vector<Input>& Inputs() {
-  static const std::vector<Input> inputs = {
-      {"empty", ""},
-      {"one byte", "x"},
-      {"tiny", "abcabcab"},
-      {"repetitive", Repetitive(200000)},
-      {"random", RandomBytes(1 << 20, 7)},
-  };
-  return inputs;
-}
 
 // Walks the token stream: every match is at most 16 bytes long and copies
 // bytes already expanded, so decoders that do not pre-fill the window with
@@ -74,7 +43,7 @@ void ExpectPortableTokens(const std::string& file) {
 }
 
 TEST(SzddTest, RoundTripsEachKindOfInput) {
-  for (const Input& input : Inputs()) {
+  for (const NamedBytes& input : SzddInputs()) {
     SCOPED_TRACE(input.name);
     std::string file = SzddCompress(input.bytes, 'G');
     SzddHeader header;
@@ -88,7 +57,7 @@ TEST(SzddTest, RoundTripsEachKindOfInput) {
 }
 
 TEST(SzddTest, CompressesRepetitiveDataWell) {
-  const std::string data = Repetitive(200000);
+  const std::string data = RepetitiveBytes(200000);
   EXPECT_LT(SzddCompress(data).size(), data.size() / 7);
   // Random data grows by at most its flag bytes.
   const std::string noise = RandomBytes(100000, 3);
@@ -138,7 +107,7 @@ class LzFileTest : public ::testing::Test {
 };
 
 TEST_F(LzFileTest, ExpandsCompressedFiles) {
-  for (const Input& input : Inputs()) {
+  for (const NamedBytes& input : SzddInputs()) {
     SCOPED_TRACE(input.name);
     std::string read;
     ASSERT_TRUE(ReadThroughLz(dir_.Write("data.bin", SzddCompress(input.bytes)), &read));
@@ -147,7 +116,7 @@ TEST_F(LzFileTest, ExpandsCompressedFiles) {
 }
 
 TEST_F(LzFileTest, DeliversWhatTheCompressedDataHoldsWhateverTheHeaderSays) {
-  const std::string data = Repetitive(3000) + RandomBytes(3000, 11);
+  const std::string data = RepetitiveBytes(3000) + RandomBytes(3000, 11);
   const std::string file = SzddCompress(data);
   struct Case {
     const char* name;
@@ -166,7 +135,7 @@ TEST_F(LzFileTest, DeliversWhatTheCompressedDataHoldsWhateverTheHeaderSays) {
 }
 
 TEST_F(LzFileTest, DeliversTheExpandedPrefixOfACutStream) {
-  const std::string data = Repetitive(3000) + RandomBytes(3000, 13);
+  const std::string data = RepetitiveBytes(3000) + RandomBytes(3000, 13);
   const std::string file = SzddCompress(data);
   for (std::size_t keep : {kSzddHeaderSize, kSzddHeaderSize + 1, file.size() / 2, file.size() - 1}) {
     SCOPED_TRACE(keep);
@@ -204,16 +173,13 @@ TEST_F(LzFileTest, OpensTheCompressedNameWhenTheNameIsMissing) {
 TEST_F(LzFileTest, ReadsOtherFilesAsTheyStand) {
   std::string unknownMode = SzddCompress("data");
   unknownMode[8] = 'B';
-  struct Case {
-    const char* name;
-    std::string bytes;
-  } cases[] = {
+  NamedBytes cases[] = {
       {"plain bytes", RandomBytes(5000, 17)},
       {"shorter than a header", std::string("SZDD\x88\xF0\x27\x33" "A", 9)},
       {"a header of another mode", unknownMode},
       {"empty", ""},
   };
-  for (const Case& c : cases) {
+  for (const NamedBytes& c : cases) {
     SCOPED_TRACE(c.name);
     std::string read;
     ASSERT_TRUE(ReadThroughLz(dir_.Write("plain.bin", c.bytes), &read));
