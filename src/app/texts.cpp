@@ -54,4 +54,8 @@ const char* const kNotes6 = "....程度の空き容量が必要です。";
 const char* const kUninstallShortcut = "アンインストール.lnk";
 const char* const kFontName = "ＭＳ Ｐゴシック";
 
+const char* const kSampleViewer = "みなとビューアはサンプル製品です。このプログラムは何もしません。";
+const char* const kSampleUninstaller =
+    "これはサンプルのアンインストーラーです。ファイルやレジストリは削除されません。";
+
 }  // namespace text

@@ -59,4 +59,8 @@ extern const char* const kNotes6;
 extern const char* const kUninstallShortcut;     // アンインストール.lnk
 extern const char* const kFontName;              // ＭＳ Ｐゴシック
 
+// The sample product's programs (sample/), shown with kCaptionInformation.
+extern const char* const kSampleViewer;
+extern const char* const kSampleUninstaller;
+
 }  // namespace text
