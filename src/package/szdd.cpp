@@ -23,8 +23,9 @@ constexpr int kMaxChain = 256;
 
 using Position = std::ptrdiff_t;
 
-// Hash chains over the three bytes at each position; prev_ is a ring as
-// long as the window, which outlasts kMaxDistance.
+// Hash chains over the three bytes at each position. prev_ is a ring as long
+// as the window: a slot is reused only by a position 4096 later, by when the
+// old one lies beyond kMaxDistance and the walk has stopped.
 class MatchFinder {
  public:
   struct Match {
@@ -59,9 +60,7 @@ class MatchFinder {
         best = {length, from};
         if (length == limit) break;
       }
-      Position next = prev_[from % kWindowSize];
-      if (next >= candidate) break;  // the ring slot was reused
-      candidate = next;
+      candidate = prev_[from % kWindowSize];
     }
     if (best.length < kMinMatch) best = {};
     return best;
