@@ -50,8 +50,8 @@ class MatchFinder {
     if (limit < kMinMatch) return best;
     Position candidate = head_[Hash(i)];
     const auto here = static_cast<Position>(i);
-    for (int steps = 0; candidate >= 0 && here - candidate <= static_cast<Position>(kMaxDistance) &&
-                        steps < kMaxChain;
+    for (int steps = 0;
+         candidate >= 0 && here - candidate <= static_cast<Position>(kMaxDistance) && steps < kMaxChain;
          ++steps) {
       auto from = static_cast<std::size_t>(candidate);
       std::size_t length = 0;
@@ -68,7 +68,9 @@ class MatchFinder {
 
  private:
   std::size_t Hash(std::size_t i) const {
-    auto b = [&](std::size_t k) { return static_cast<std::uint32_t>(static_cast<unsigned char>(data_[i + k])); };
+    auto b = [&](std::size_t k) {
+      return static_cast<std::uint32_t>(static_cast<unsigned char>(data_[i + k]));
+    };
     std::uint32_t key = b(0) << 16 | b(1) << 8 | b(2);
     return (key * 2654435761u) >> (32 - kHashBits);
   }
@@ -208,7 +210,8 @@ std::string SzddCompress(std::string_view data, char lastChar) {
 
 bool SzddExpand(std::string_view file, std::string* out, SzddHeader* header) {
   SzddHeader parsed;
-  if (!ParseSzddHeader(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &parsed)) return false;
+  if (!ParseSzddHeader(reinterpret_cast<const unsigned char*>(file.data()), file.size(), &parsed))
+    return false;
   if (header) *header = parsed;
   std::string_view rest = file.substr(kSzddHeaderSize);
   SzddExpander expander([&rest](unsigned char* buffer, std::size_t size) {

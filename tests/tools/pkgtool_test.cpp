@@ -42,7 +42,8 @@ struct Manifest {
       "vendor = \"みなと工房\"\nproduct = \"ビューア\"\nversion = \"1.0\"\nmain_program = 'BIN\\VIEW.EXE'\n";
   std::vector<std::string> variants = {"name = \"標準\"\nselected = true\n", "name = \"最小\"\n"};
   std::vector<std::string> items = {
-      "variants = [\"標準\", \"最小\"]\nsource = 'BIN\\VIEW.EXE'\ntarget = 'BIN\\VIEW.EXE'\nshortcut = \"ビューア\"\n",
+      "variants = [\"標準\", \"最小\"]\nsource = 'BIN\\VIEW.EXE'\ntarget = 'BIN\\VIEW.EXE'\nshortcut = "
+      "\"ビューア\"\n",
       "variants = [\"標準\"]\nsource = 'DOCS'\ntarget = 'DOCS'\n",
   };
 
@@ -115,7 +116,10 @@ TEST_F(PkgtoolTest, DumpThenBuildGivesTheSameBytes) {
   PackageDescription p;
   p.vendorName = allBytes;
   p.productName = "\x95\x5C\x83\x5C\x81";
-  p.versionText = std::string("1\0" "2", 3);
+  p.versionText = std::string(
+      "1\0"
+      "2",
+      3);
   p.mainProgram = "\xED\x40\\'\"\\\\";
   p.variantNames = {"a\"b", "", "'", "\x80"};
   p.selectedVariant = 2;
@@ -148,20 +152,26 @@ TEST_F(PkgtoolTest, RefusesABadManifestNamingWhereAndLeavesNoFile) {
     std::function<void(Manifest&)> change;
     std::vector<std::string> said;  // fragments of the message
   } cases[] = {
-      {"a character without a code page 932 form", [](Manifest& m) { Replace(m.header, "ビューア", "ビュ😀"); },
+      {"a character without a code page 932 form",
+       [](Manifest& m) { Replace(m.header, "ビューア", "ビュ😀"); },
        {"m.toml:2: field \"product\"", "😀", "code page 932"}},
-      {"a 256-byte header text", [](Manifest& m) { Replace(m.header, "みなと工房", std::string(256, 'v')); },
+      {"a 256-byte header text",
+       [](Manifest& m) { Replace(m.header, "みなと工房", std::string(256, 'v')); },
        {"field \"vendor\"", "256 bytes", "at most 255"}},
       {"a 256-byte target after conversion",
        [](Manifest& m) { Replace(m.items[1], "target = 'DOCS'", "target = \"" + Repeat("あ", 128) + "\""); },
        {"item 2, field \"target\"", "256 bytes"}},
-      {"a 252-byte shortcut", [](Manifest& m) { m.items[1] += "shortcut = '" + std::string(252, 's') + "'\n"; },
+      {"a 252-byte shortcut",
+       [](Manifest& m) { m.items[1] += "shortcut = '" + std::string(252, 's') + "'\n"; },
        {"item 2, field \"shortcut\"", "at most 251"}},
-      {"an empty source", [](Manifest& m) { Replace(m.items[0], "source = 'BIN\\VIEW.EXE'", "source = ''"); },
+      {"an empty source",
+       [](Manifest& m) { Replace(m.items[0], "source = 'BIN\\VIEW.EXE'", "source = ''"); },
        {"item 1, field \"source\"", "empty"}},
-      {"a source whose first byte is zero", [](Manifest& m) { Replace(m.items[1], "source = 'DOCS'", "source = [0, 'DOCS']"); },
+      {"a source whose first byte is zero",
+       [](Manifest& m) { Replace(m.items[1], "source = 'DOCS'", "source = [0, 'DOCS']"); },
        {"item 2, field \"source\"", "empty"}},
-      {"an empty target", [](Manifest& m) { Replace(m.items[1], "target = 'DOCS'", "target = \"\""); },
+      {"an empty target",
+       [](Manifest& m) { Replace(m.items[1], "target = 'DOCS'", "target = \"\""); },
        {"item 2, field \"target\"", "empty"}},
       {"no variants", [](Manifest& m) { m.variants.clear(); }, {"field \"variant\"", "no variants"}},
       {"five variants",
@@ -169,26 +179,36 @@ TEST_F(PkgtoolTest, RefusesABadManifestNamingWhereAndLeavesNoFile) {
          for (const char* n : {"c", "d", "e"}) m.variants.push_back(std::string("name = '") + n + "'\n");
        },
        {"variant 5", "more than 4"}},
-      {"no variant selected", [](Manifest& m) { Replace(m.variants[0], "selected = true\n", ""); },
+      {"no variant selected",
+       [](Manifest& m) { Replace(m.variants[0], "selected = true\n", ""); },
        {"field \"selected\"", "no variant is selected"}},
-      {"two variants selected", [](Manifest& m) { m.variants[1] += "selected = true\n"; },
+      {"two variants selected",
+       [](Manifest& m) { m.variants[1] += "selected = true\n"; },
        {"variant 2, field \"selected\"", "variant 1 is selected already"}},
-      {"two variants of one name", [](Manifest& m) { Replace(m.variants[1], "最小", "標準"); },
+      {"two variants of one name",
+       [](Manifest& m) { Replace(m.variants[1], "最小", "標準"); },
        {"variant 2, field \"name\"", "variant 1"}},
       {"no items", [](Manifest& m) { m.items.clear(); }, {"field \"item\"", "no items"}},
-      {"1000 items", [](Manifest& m) { m.items.assign(1000, "variants = [\"最小\"]\nsource = 'a'\ntarget = 'b'\n"); },
+      {"1000 items",
+       [](Manifest& m) { m.items.assign(1000, "variants = [\"最小\"]\nsource = 'a'\ntarget = 'b'\n"); },
        {"item 1000", "more than 999"}},
-      {"an item with no variant", [](Manifest& m) { Replace(m.items[1], "[\"標準\"]", "[]"); },
+      {"an item with no variant",
+       [](Manifest& m) { Replace(m.items[1], "[\"標準\"]", "[]"); },
        {"item 2, field \"variants\"", "names no variant"}},
-      {"an item without its variants", [](Manifest& m) { Replace(m.items[1], "variants = [\"標準\"]\n", ""); },
+      {"an item without its variants",
+       [](Manifest& m) { Replace(m.items[1], "variants = [\"標準\"]\n", ""); },
        {"item 2, field \"variants\"", "missing"}},
-      {"an unknown variant name", [](Manifest& m) { Replace(m.items[1], "標準", "完全"); },
+      {"an unknown variant name",
+       [](Manifest& m) { Replace(m.items[1], "標準", "完全"); },
        {"item 2, field \"variants\"", "unknown variant \"完全\""}},
-      {"a misspelt field", [](Manifest& m) { m.items[0] += "shotcut = 'x'\n"; },
+      {"a misspelt field",
+       [](Manifest& m) { m.items[0] += "shotcut = 'x'\n"; },
        {"item 1, field \"shotcut\"", "unknown field"}},
-      {"a byte value above 255", [](Manifest& m) { Replace(m.header, "\"1.0\"", "[\"1\", 256]"); },
+      {"a byte value above 255",
+       [](Manifest& m) { Replace(m.header, "\"1.0\"", "[\"1\", 256]"); },
        {"field \"version\"", "byte values 0 to 255"}},
-      {"a missing header field", [](Manifest& m) { Replace(m.header, "version = \"1.0\"\n", ""); },
+      {"a missing header field",
+       [](Manifest& m) { Replace(m.header, "version = \"1.0\"\n", ""); },
        {"field \"version\"", "missing"}},
       {"TOML syntax", [](Manifest& m) { m.items[1] += "source = \n"; }, {"m.toml:"}},
   };
@@ -198,7 +218,8 @@ TEST_F(PkgtoolTest, RefusesABadManifestNamingWhereAndLeavesNoFile) {
     c.change(m);
     Outcome run = Build(m.Text(), "OUT.PKG");
     EXPECT_EQ(run.status, 1);
-    for (const std::string& fragment : c.said) EXPECT_NE(run.err.find(fragment), std::string::npos) << run.err;
+    for (const std::string& fragment : c.said)
+      EXPECT_NE(run.err.find(fragment), std::string::npos) << run.err;
     EXPECT_EQ(Files(), std::vector<std::string>{"m.toml"});
   }
 }

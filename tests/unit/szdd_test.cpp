@@ -3,9 +3,10 @@
 // against the system's expander and the native reader against the system's
 // behaviour at the edges: a wrong length in the header, a cut stream, a
 // missing name, files that are not compressed.
+#include "package/szdd.h"
+
 #include <gtest/gtest.h>
 
-#include "package/szdd.h"
 #include "platform/lzfile.h"
 #include "support/sample_data.h"
 #include "support/temp_dir.h"
@@ -70,12 +71,9 @@ TEST(SzddTest, RecordsTheReplacedCharacterOnlyForTheCompressedName) {
     const char* out;
     char expected;
   } cases[] = {
-      {"INSTALL.PKG", "INSTALL.PK_", 'G'},
-      {"readme.txt", "readme.tx_", 't'},
-      {"INSTALL.PKG", "OTHER.PK_", 0},
-      {"A.C", "A.C_", 0},  // appended, not replaced
-      {"INSTALL.PKG", "INSTALL.PKG", 0},
-      {"", "_", 0},
+      {"INSTALL.PKG", "INSTALL.PK_", 'G'}, {"readme.txt", "readme.tx_", 't'},
+      {"INSTALL.PKG", "OTHER.PK_", 0},     {"A.C", "A.C_", 0},  // appended, not replaced
+      {"INSTALL.PKG", "INSTALL.PKG", 0},   {"", "_", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(SzddReplacedChar(c.in, c.out), c.expected) << c.in << " -> " << c.out;
 }
@@ -175,7 +173,9 @@ TEST_F(LzFileTest, ReadsOtherFilesAsTheyStand) {
   unknownMode[8] = 'B';
   NamedBytes cases[] = {
       {"plain bytes", RandomBytes(5000, 17)},
-      {"shorter than a header", std::string("SZDD\x88\xF0\x27\x33" "A", 9)},
+      {"shorter than a header", std::string("SZDD\x88\xF0\x27\x33"
+                                            "A",
+                                            9)},
       {"a header of another mode", unknownMode},
       {"empty", ""},
   };

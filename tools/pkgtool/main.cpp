@@ -2,7 +2,6 @@
 // checked with the installer's own loader; SZDD compression of any file.
 // Results go to stdout, progress and errors to stderr.
 #include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <iostream>
 #include <limits>
@@ -127,8 +126,9 @@ int Expand(const std::string& input, const std::string& output) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Package files for the setup program: build them from TOML manifests, check them with the "
-               "installer's own loader, dump them back; SZDD compression."};
+  CLI::App app{
+      "Package files for the setup program: build them from TOML manifests, check them with the "
+      "installer's own loader, dump them back; SZDD compression."};
   app.require_subcommand(1);
   std::string input, output;
   bool szdd = false;
@@ -141,7 +141,8 @@ int main(int argc, char** argv) {
   CLI::App* check = app.add_subcommand("check", "Say whether the installer loads a package file, or why not");
   check->add_option("PACKAGE", input, "the package file")->required();
 
-  CLI::App* dump = app.add_subcommand("dump", "Print a package file as a manifest that build turns back into it");
+  CLI::App* dump =
+      app.add_subcommand("dump", "Print a package file as a manifest that build turns back into it");
   dump->add_option("PACKAGE", input, "the package file")->required();
 
   CLI::App* image = app.add_subcommand("image", "Write the package image exactly as the installer holds it");

@@ -114,7 +114,8 @@ class ManifestReader {
     throw ToolError(message + what);
   }
 
-  void CheckKeys(const toml::table& table, const std::string& place, const std::set<std::string>& known) const {
+  void CheckKeys(const toml::table& table, const std::string& place,
+                 const std::set<std::string>& known) const {
     for (auto&& [key, value] : table)
       if (!known.count(std::string(key.str()))) Fail(value, place, std::string(key.str()), "unknown field");
   }
@@ -135,7 +136,8 @@ class ManifestReader {
   }
 
   // A text in code page 932: a string, or an array of strings and bytes.
-  std::string Text(const toml::node& node, const std::string& place, const char* field, std::size_t limit) const {
+  std::string Text(const toml::node& node, const std::string& place, const char* field,
+                   std::size_t limit) const {
     std::string bytes;
     if (node.is_string()) {
       bytes = Convert(node, place, field);
@@ -185,12 +187,14 @@ class ManifestReader {
       std::string name = Text(Required(table, place, kName), place, kName, kTextLimit);
       for (std::size_t other = 0; other < v; ++other)
         if (p->variantNames[other] == name)
-          Fail(table, place, kName, "the name of " + Place(kVariantTable, other) + " too; items name variants by name");
+          Fail(table, place, kName,
+               "the name of " + Place(kVariantTable, other) + " too; items name variants by name");
       p->variantNames.push_back(name);
       if (const toml::node* mark = table.get(kSelected)) {
         if (!mark->is_boolean()) Fail(*mark, place, kSelected, "must be true or false");
         if (!mark->as_boolean()->get()) continue;
-        if (selected) Fail(*mark, place, kSelected, Place(kVariantTable, p->selectedVariant) + " is selected already");
+        if (selected)
+          Fail(*mark, place, kSelected, Place(kVariantTable, p->selectedVariant) + " is selected already");
         selected = true;
         p->selectedVariant = static_cast<std::uint32_t>(v);
       }
@@ -223,7 +227,8 @@ class ManifestReader {
       std::string name = Text(entry, place, kVariants, kTextLimit);
       std::size_t v = 0;
       while (v < p.variantNames.size() && p.variantNames[v] != name) ++v;
-      if (v == p.variantNames.size()) Fail(entry, place, kVariants, "unknown variant " + FormatText(name, cp932_));
+      if (v == p.variantNames.size())
+        Fail(entry, place, kVariants, "unknown variant " + FormatText(name, cp932_));
       mask |= 1u << v;
     }
     if (mask == 0) Fail(node, place, kVariants, "names no variant");
@@ -250,11 +255,14 @@ std::string WriteManifest(const PackageDescription& p, const Cp932& cp932) {
   const std::set<std::string> names(p.variantNames.begin(), p.variantNames.end());
   if (names.size() != p.variantNames.size())
     throw ToolError("two variants share a name, so the items cannot name their variants");
-  std::string out = "# Read by pkgtool build; texts in UTF-8, bytes that are no code page 932\n"
-                    "# character as byte values in an array: [\"text\", 0x80].\n";
-  for (const HeaderField& f : kHeaderFields) out += std::string(f.key) + " = " + FormatText(p.*f.member, cp932) + "\n";
+  std::string out =
+      "# Read by pkgtool build; texts in UTF-8, bytes that are no code page 932\n"
+      "# character as byte values in an array: [\"text\", 0x80].\n";
+  for (const HeaderField& f : kHeaderFields)
+    out += std::string(f.key) + " = " + FormatText(p.*f.member, cp932) + "\n";
   for (std::size_t v = 0; v < p.variantNames.size(); ++v) {
-    out += std::string("\n[[") + kVariantTable + "]]\n" + kName + " = " + FormatText(p.variantNames[v], cp932) + "\n";
+    out += std::string("\n[[") + kVariantTable + "]]\n" + kName + " = " +
+           FormatText(p.variantNames[v], cp932) + "\n";
     if (v == p.selectedVariant) out += std::string(kSelected) + " = true\n";
   }
   for (const PackageItemDescription& item : p.items) {
@@ -268,7 +276,8 @@ std::string WriteManifest(const PackageDescription& p, const Cp932& cp932) {
     out += "]\n";
     out += std::string(kSource) + " = " + FormatText(item.sourceName, cp932) + "\n";
     out += std::string(kTarget) + " = " + FormatText(item.targetName, cp932) + "\n";
-    if (!item.shortcutName.empty()) out += std::string(kShortcut) + " = " + FormatText(item.shortcutName, cp932) + "\n";
+    if (!item.shortcutName.empty())
+      out += std::string(kShortcut) + " = " + FormatText(item.shortcutName, cp932) + "\n";
   }
   return out;
 }

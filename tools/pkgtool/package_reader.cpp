@@ -13,7 +13,8 @@ class FieldReader {
   bool Int(std::uint32_t* value) {
     if (rest_.size() < 4) return false;
     *value = 0;
-    for (int k = 3; k >= 0; --k) *value = *value << 8 | static_cast<unsigned char>(rest_[static_cast<std::size_t>(k)]);
+    for (int k = 3; k >= 0; --k)
+      *value = *value << 8 | static_cast<unsigned char>(rest_[static_cast<std::size_t>(k)]);
     rest_.remove_prefix(4);
     return true;
   }

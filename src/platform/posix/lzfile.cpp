@@ -62,7 +62,8 @@ std::int32_t Read(int handle, void* buffer, std::int32_t count) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   auto size = static_cast<std::size_t>(count);
   auto found = expanders.find(handle);
-  std::size_t got = found == expanders.end() ? ReadFully(handle, bytes, size) : found->second->Read(bytes, size);
+  std::size_t got =
+      found == expanders.end() ? ReadFully(handle, bytes, size) : found->second->Read(bytes, size);
   return static_cast<std::int32_t>(got);
 }
 
