@@ -42,8 +42,8 @@ struct Manifest {
       "vendor = \"みなと工房\"\nproduct = \"ビューア\"\nversion = \"1.0\"\nmain_program = 'BIN\\VIEW.EXE'\n";
   std::vector<std::string> variants = {"name = \"標準\"\nselected = true\n", "name = \"最小\"\n"};
   std::vector<std::string> items = {
-      "variants = [\"標準\", \"最小\"]\nsource = 'BIN\\VIEW.EXE'\ntarget = 'BIN\\VIEW.EXE'\nshortcut = "
-      "\"ビューア\"\n",
+      "variants = [\"標準\", \"最小\"]\n"
+      "source = 'BIN\\VIEW.EXE'\ntarget = 'BIN\\VIEW.EXE'\nshortcut = \"ビューア\"\n",
       "variants = [\"標準\"]\nsource = 'DOCS'\ntarget = 'DOCS'\n",
   };
 
@@ -116,10 +116,7 @@ TEST_F(PkgtoolTest, DumpThenBuildGivesTheSameBytes) {
   PackageDescription p;
   p.vendorName = allBytes;
   p.productName = "\x95\x5C\x83\x5C\x81";
-  p.versionText = std::string(
-      "1\0"
-      "2",
-      3);
+  p.versionText = std::string{'1', '\0', '2'};
   p.mainProgram = "\xED\x40\\'\"\\\\";
   p.variantNames = {"a\"b", "", "'", "\x80"};
   p.selectedVariant = 2;

@@ -71,9 +71,12 @@ TEST(SzddTest, RecordsTheReplacedCharacterOnlyForTheCompressedName) {
     const char* out;
     char expected;
   } cases[] = {
-      {"INSTALL.PKG", "INSTALL.PK_", 'G'}, {"readme.txt", "readme.tx_", 't'},
-      {"INSTALL.PKG", "OTHER.PK_", 0},     {"A.C", "A.C_", 0},  // appended, not replaced
-      {"INSTALL.PKG", "INSTALL.PKG", 0},   {"", "_", 0},
+      {"INSTALL.PKG", "INSTALL.PK_", 'G'},
+      {"readme.txt", "readme.tx_", 't'},
+      {"INSTALL.PKG", "OTHER.PK_", 0},
+      {"A.C", "A.C_", 0},  // appended, not replaced
+      {"INSTALL.PKG", "INSTALL.PKG", 0},
+      {"", "_", 0},
   };
   for (const Case& c : cases) EXPECT_EQ(SzddReplacedChar(c.in, c.out), c.expected) << c.in << " -> " << c.out;
 }
@@ -173,9 +176,7 @@ TEST_F(LzFileTest, ReadsOtherFilesAsTheyStand) {
   unknownMode[8] = 'B';
   NamedBytes cases[] = {
       {"plain bytes", RandomBytes(5000, 17)},
-      {"shorter than a header", std::string("SZDD\x88\xF0\x27\x33"
-                                            "A",
-                                            9)},
+      {"shorter than a header", "SZDD\x88\xF0\x27\x33\x41"},
       {"a header of another mode", unknownMode},
       {"empty", ""},
   };
