@@ -84,7 +84,8 @@ std::string FormatText(const std::string& bytes, const Cp932& cp932) {
   return array + "]";
 }
 
-// Where a value is: "variant 2", "item 3", or empty for the header.
+// Where a value is, counted from 1: "variant 2", "item 3". Header fields have
+// no place (an empty one).
 std::string Place(const char* table, std::size_t index) {
   return std::string(table) + " " + std::to_string(index + 1);
 }
