@@ -46,11 +46,12 @@ setup() {
   fi
 }
 
+# Native first: the Win32 tree builds its packages with the native pkgtool.
 build() {
-  cmake --preset win32 >/dev/null
-  cmake --build --preset win32
   cmake --preset native >/dev/null
   cmake --build --preset native
+  cmake --preset win32 >/dev/null
+  cmake --build --preset win32
 }
 
 run_tests() {

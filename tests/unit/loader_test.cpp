@@ -8,6 +8,7 @@
 
 #include "package/image.h"
 #include "package/loader.h"
+#include "package/szdd.h"
 #include "package_writer.h"
 #include "platform/lzfile.h"
 #include "platform/memory.h"
@@ -227,6 +228,20 @@ TEST_F(LoaderTest, Loads999ItemsIntoAnImageOf769296Bytes) {
 
 TEST_F(LoaderTest, IgnoresBytesAfterTheLastItem) {
   ExpectLoads(OneItemPackage(), std::string(100, '\xAB'));
+}
+
+TEST_F(LoaderTest, LoadsAnSzddCompressedPackageLikeThePlainOne) {
+  PackageDescription p = OneItemPackage();
+  p.variantNames = {"Standard", "Minimal"};
+  for (int i = 0; i < 40; ++i) p.items.push_back({3, "data\\file" + std::to_string(i), "file", ""});
+  std::string image;
+  LoadFailure failure;
+  ASSERT_TRUE(Load(SzddCompress(EncodePackage(p), 'G'), &image, &failure))
+      << failure.field << " " << failure.index << ": " << DescribeLoadFailure(failure.reason);
+  EXPECT_TRUE(image == ExpectedImage(p)) << "the image differs from the plain file's";
+  // A cut compressed file fails where the plain one would.
+  std::string cut = SzddCompress(EncodePackage(OneItemPackage()));
+  ExpectRefused(cut.substr(0, cut.size() - 2), Reason::ShortRead, "ShortcutName", 0);
 }
 
 TEST_F(LoaderTest, RefusesEachFieldOutOfRange) {
