@@ -19,6 +19,13 @@ make_template() {
   WINEPREFIX=$prefix wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null
   WINEPREFIX=$prefix wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null
   WINEPREFIX=$prefix wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null
+  # Caption buttons are drawn with Marlett, which Wine loads from the prefix.
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+  # A virtual desktop: Wine then draws the window frames itself and decides
+  # activation alone, with no X window manager, so that screenshots show the
+  # captions and keyboard input reaches the foreground window reliably.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null
   WINEPREFIX=$prefix wineserver -w
 }
 
