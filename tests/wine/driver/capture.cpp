@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "query.h"
 #include "wire.h"
 
 namespace capture {
@@ -35,9 +36,29 @@ void WriteAll(HANDLE file, const void* data, DWORD size) {
     throw std::runtime_error("cannot write screenshot");
 }
 
+constexpr DWORD kPaintTimeoutMs = 2000;
+
+bool NeedsPaint(HWND window) {
+  if (GetUpdateRect(window, nullptr, FALSE)) return true;
+  for (HWND c : win::Controls(window))
+    if (IsWindowVisible(c) && GetUpdateRect(c, nullptr, FALSE)) return true;
+  return false;
+}
+
+// A window just shown has not painted yet: wait until nothing in it awaits
+// WM_PAINT, then until the program is back in its message loop, so that the
+// painting has ended. A busy program is shot as it is after the timeout.
+void AwaitPaint(HWND window) {
+  DWORD start = GetTickCount();
+  while (NeedsPaint(window) && GetTickCount() - start < kPaintTimeoutMs) Sleep(10);
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kPaintTimeoutMs, &ignored);
+}
+
 }  // namespace
 
 void SaveWindow(HWND window, const std::string& path) {
+  AwaitPaint(window);
   RECT r{};
   GetWindowRect(window, &r);
   int width = r.right - r.left, height = r.bottom - r.top;

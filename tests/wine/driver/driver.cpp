@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
