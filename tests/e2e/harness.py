@@ -11,7 +11,7 @@ file of this folder that ends by calling `main()`::
 
     @scenario
     def cancel_ends(s):
-        dist = s.distribution(package=s.build / "fixtures/SAMPLE.PKG")
+        dist = s.distribution(package=built_package, files={"DATA.BIN": b"x"})
         app = s.start(dist.program)
         box = s.wait_message_box("エラー")
         assert box.text == "..."
@@ -21,8 +21,17 @@ file of this folder that ends by calling `main()`::
     if __name__ == "__main__":
         main()
 
-Everything a scenario meets is bounded: each wait has a timeout, and the
-whole scenario is stopped after `Scenario.deadline` seconds. Actions
+The calls: `distribution` lays out a distribution folder, `start` runs a
+program (`Program.wait_exit` gives its exit code), `wait_window`,
+`wait_gone`, `wait_message_box` and `answer` meet windows, `controls`,
+`control`, `text`, `checked` and `progress` read them, `click`, `mouse`,
+`keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
+and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
+stand-in for the running product and `mutex_exists` probes a name.
+
+Everything a scenario meets is bounded: each wait has a timeout, every wait
+is cut to the scenario's `deadline` (60 s), and a watchdog ends all its
+processes shortly after it. Actions
 (`click`, `keys`, `mouse`, `close`) only post input, as a user's hand would;
 check their effect with a wait (`wait_window`, `wait_gone`, `wait_until`)
 rather than a sleep. An action a user could not take (a disabled or hidden
@@ -40,8 +49,9 @@ requires the wine_prefix fixture, so ctest makes the template prefix first.
 Running one scenario alone
 --------------------------
     ctest --preset native -R e2e.probe.dialog
-or, after a build, straight from the source tree (the template prefix is
-made if it is missing):
+(which makes the template prefix first), or, after a build, straight from
+the source tree, where the template is made only if it is missing
+(--build and --win32 choose other build folders):
     python3 tests/e2e/probe_test.py dialog
     python3 tests/e2e/probe_test.py --list
 
@@ -262,6 +272,7 @@ class Scenario:
         self._lines = None
         self._started = None
         self._expired = False
+        self._log = subprocess.DEVNULL
 
     # Setting up and cleaning up -------------------------------------------
 
@@ -328,6 +339,8 @@ class Scenario:
         """The watchdog: ends every process, so that any wait fails at once."""
         self._expired = True
         self._stop_processes()
+        if self._xvfb:
+            self._xvfb.kill()
 
     def _stop_processes(self):
         for p in self._processes:
@@ -345,12 +358,6 @@ class Scenario:
 
     def _clean_up(self, failed):
         self._watchdog.cancel()
-        if self._driver and self._driver.poll() is None:
-            try:
-                self._driver.stdin.write(b"quit\n")
-                self._driver.stdin.flush()
-            except OSError:
-                pass
         self._stop_processes()
         if self.prefix:
             self._wineserver("-w")
@@ -362,7 +369,8 @@ class Scenario:
         if self._xvfb:
             self._xvfb.terminate()
             self._xvfb.wait(10)
-        self._log.close()
+        if self._log != subprocess.DEVNULL:
+            self._log.close()
         if self.prefix and not failed:
             shutil.rmtree(self.prefix, ignore_errors=True)
 
@@ -415,16 +423,17 @@ class Scenario:
             raise HarnessError(f"mutex holder: {line}")
         return MutexHolder(self, popen, f"mutex holder {name}")
 
-    def distribution(self, program, name="INSTALL.EXE", folder="dist", package=None,
-                     files=None, folders=(), uninstaller=b"MZ", readme=None):
-        """Lays out a distribution folder on the prefix's C: drive: the program
-        under name, the package file (an already built one) and the readme
-        under the same name with ".PKG" and ".TXT", item files (name → bytes)
-        and folders, and "UNINST.EXE" unless uninstaller is None."""
+    def distribution(self, package=None, files=None, folders=(), readme=None,
+                     uninstaller=b"MZ", name="INSTALL.EXE", folder="dist", program=None):
+        """Lays out a distribution folder C:\\<folder> in the prefix: the
+        program (INSTALL.EXE unless given) under name, the package file (an
+        already built one) and the readme (bytes) under the same name with
+        ".PKG" and ".TXT", item files (relative name → bytes) and folders,
+        and "UNINST.EXE" unless uninstaller is None."""
         root = self.prefix / "drive_c" / folder
         root.mkdir(parents=True, exist_ok=True)
         target = root / name
-        shutil.copyfile(program, target)
+        shutil.copyfile(program or self.paths.installer, target)
         stem = target.with_suffix("")
         if package is not None:
             shutil.copyfile(package, str(stem) + ".PKG")

@@ -12,7 +12,7 @@ EXIT_CANCEL, EXIT_CLOSE_BOX, EXIT_OK = 2, 3, 10  # OK adds the radio index
 
 
 def start_probe(s):
-    dist = s.distribution(s.paths.probe, name="プローブ.EXE", folder="配布/ソフト")
+    dist = s.distribution(program=s.paths.probe, name="プローブ.EXE", folder="配布/ソフト")
     assert dist.windows_folder == "C:\\配布\\ソフト\\"
     return s.start(dist.program), s.wait_window(CAPTION)
 

@@ -18,8 +18,8 @@ void RequireReachable(HWND window) {
   }
 }
 
-// SendInput goes to the foreground window's focus, as typing does; Wine
-// grants the foreground to any process that asks.
+// Wine grants the foreground to any process that asks; the loop covers the
+// moment before a new window has become active.
 void BringToFront(HWND root) {
   DWORD start = GetTickCount();
   while (GetForegroundWindow() != root) {

@@ -17,7 +17,11 @@ void Click(HWND button);
 // point is null), for controls that have no click message.
 void MouseClick(HWND window, const POINT* point);
 // Key names such as "Enter", "Esc", "Tab", "Shift+Tab", "Alt+C", "Down",
-// typed into the window after making it the foreground window.
+// typed into the window after making it the foreground window. SendInput,
+// not posted WM_KEYDOWN: the keys then reach the focus as a user's do, and
+// the keyboard state agrees with them, which Shift+Tab and the access keys
+// depend on. Under Wine's virtual desktop (tests/wine/wine-env.sh) Wine
+// alone decides the foreground, so no X window manager can take it away.
 void TypeKeys(HWND window, const std::vector<std::string>& keys);
 // The close box: WM_SYSCOMMAND SC_CLOSE, refused when the window has none.
 void CloseBox(HWND window);
