@@ -14,7 +14,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev
   libtomlplusplus-dev libcli11-dev libmspack-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
-  fonts-ipafont-gothic fonts-ipafont-mincho locales
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine locales
   7zip mscompress python3 curl
 )
 
