@@ -49,8 +49,9 @@ void Memo::SetLines(std::vector<std::string> lines) {
 
 void Memo::LoadFromFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) throw Exception(path + text::kCannotRead);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.is_open() || in.bad()) throw Exception(path + text::kCannotRead);
+  if (in.bad()) throw Exception(path + text::kCannotRead);
   SetLines(SplitLines(bytes));
 }
 

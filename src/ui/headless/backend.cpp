@@ -1,7 +1,6 @@
 // The headless back end: no windows; runs and message boxes are played by
 // the test's User (user.h).
 #include <algorithm>
-#include <iterator>
 
 #include "ui/backend.h"
 #include "ui/headless/user.h"
@@ -86,6 +85,7 @@ Step Check(std::function<void(Form&)> check) {
 
 User::User(std::vector<Step> steps, std::string moduleFileName)
     : steps_(std::move(steps)), moduleFileName_(std::move(moduleFileName)) {
+  App = Application();
   current = this;
 }
 

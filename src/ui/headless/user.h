@@ -28,9 +28,9 @@
 // waiting box is answered Cancel, so that a run always ends. A test should
 // expect Problems() to be empty and StepsLeft() to be 0.
 //
-// One User at a time. Its destruction resets the application object (its
-// forms, main form and title). Without a User, every run closes at once and
-// every box is answered Cancel.
+// One User at a time. Its making and its destruction reset the application
+// object (its forms, main form and title), so each test starts afresh.
+// Without a User, every run closes at once and every box is answered Cancel.
 #pragma once
 
 #include <cstddef>
