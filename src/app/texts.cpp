@@ -32,6 +32,7 @@ const char* const kCompleted =
     "インストールが完了しました\nスタートメニューからアプリケーションを起動する事が出来ます";
 const char* const kPlayerUpdate = "続けてmplayerの最新版をインストールしますか？";
 const char* const kPlayerNeeded = "PCでの動画再生にはmplayerが必要です。続けてインストールしますか？";
+const char* const kCannotRead = "が読み込めませんでした";
 
 const char* const kCaptionError = "エラー";
 const char* const kCaptionInformation = "情報";

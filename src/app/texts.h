@@ -35,6 +35,7 @@ extern const char* const kShortcutFailed;
 extern const char* const kCompleted;
 extern const char* const kPlayerUpdate;          // mplayer present
 extern const char* const kPlayerNeeded;          // mplayer absent
+extern const char* const kCannotRead;            // path + が読み込めませんでした
 
 // Captions.
 extern const char* const kCaptionError;          // エラー
