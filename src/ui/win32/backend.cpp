@@ -25,8 +25,14 @@ struct Window {
   std::vector<HWND> items;   // radio groups: one radio button per item
 };
 
+// The form or control goes first: its windows no longer point to it while
+// they are destroyed.
 void WindowDeleter::operator()(Window* window) const {
-  if (window->hwnd) DestroyWindow(window->hwnd);  // takes children and items along
+  for (HWND item : window->items) SetWindowLongPtrA(item, GWLP_USERDATA, 0);
+  if (window->hwnd) {
+    SetWindowLongPtrA(window->hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(window->hwnd);  // takes children and items along
+  }
   if (window->font) DeleteObject(window->font);
   delete window;
 }
@@ -217,6 +223,7 @@ LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
+  if (message == WM_NCDESTROY) Untag(hwnd);
   Form* form = FormOf(hwnd);
   if (!form || !form->Window()) return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
@@ -244,12 +251,8 @@ LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
       return Colors(*form, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_ACTIVATE:
-      Activate(hwnd, *form->Window(), LOWORD(wParam) != WA_INACTIVE);
+      if (!IsIconic(hwnd)) Activate(hwnd, *form->Window(), LOWORD(wParam) != WA_INACTIVE);
       return 0;
-    case WM_NCDESTROY:
-      Untag(hwnd);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      break;
   }
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
