@@ -40,6 +40,8 @@ const char* const kCaptionReadme = "お読み下さい";
 const char* const kCaptionDirectory = "インストール先の選択";
 const char* const kCaptionInstall = "インストール";
 
+const char* const kButtonOK = "&OK";
+const char* const kButtonCancel = "&Cancel";
 const char* const kGroupPackage = "パッケージの選択";
 const char* const kLabelDirectory = "ディレクトリの選択";
 const char* const kButtonChange = "変更";

@@ -13,8 +13,8 @@ const ui::FormDesc kMainForm = {
     312,
     213,
     {
-        {ControlKind::Button, "btnOK", "&OK", {152, 184, 75, 25}, 0, ui::kDefault},
-        {ControlKind::Button, "btnCancel", "&Cancel", {232, 184, 75, 25}, 1, ui::kCancel},
+        {ControlKind::Button, "btnOK", text::kButtonOK, {152, 184, 75, 25}, 0, ui::kDefault},
+        {ControlKind::Button, "btnCancel", text::kButtonCancel, {232, 184, 75, 25}, 1, ui::kCancel},
         {ControlKind::RadioGroup, "rgPackage", text::kGroupPackage, {8, 8, 297, 105}, 2, 0},
         {ControlKind::Edit, "edtDirectory", "", {8, 144, 249, 20}, 3, ui::kReadOnly | ui::kSkipTab},
         {ControlKind::Button, "btnChange", text::kButtonChange, {264, 144, 43, 20}, 4, 0},

@@ -13,7 +13,7 @@ const ui::FormDesc kReadmeForm = {
     312,
     213,
     {
-        {ControlKind::Button, "btnOK", "&OK", {232, 184, 75, 25}, 0, ui::kDefault},
+        {ControlKind::Button, "btnOK", text::kButtonOK, {232, 184, 75, 25}, 0, ui::kDefault},
         {ControlKind::Memo, "memReadme", "", {8, 8, 297, 169}, 1,
          ui::kReadOnly | ui::kSkipTab | ui::kVerticalScroll | ui::kWantTabs},
     },

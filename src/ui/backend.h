@@ -26,6 +26,8 @@ void ShowProgress(ProgressBar& bar);
 // Shows the form and handles input until form.Closed(); modal runs disable
 // the owner meanwhile. The form is hidden again afterwards.
 void RunForm(Form& form, bool modal);
+// The form was closed; its run must notice even when it is waiting for input.
+void WakeRun(Form& form);
 
 // A message box owned by owner's window (none for null); the button pressed.
 int ShowMessageBox(Form* owner, const std::string& text, const std::string& caption,

@@ -168,6 +168,7 @@ void Form::Run(bool modal) {
 void Form::Close() {
   closed_ = true;
   modalResult_ = mrCancel;
+  if (showing_) backend::WakeRun(*this);
 }
 
 void Form::SetCaption(const std::string& caption) {

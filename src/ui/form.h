@@ -1,7 +1,16 @@
 // Forms and the controls they are made of. A form's description (caption,
 // client size, controls with their positions, tab order and roles) is plain
 // data beside the form's class; Form builds its controls from it, and the
-// form's class binds its members to them by name.
+// form's class binds its members to them by name:
+//
+//   const ui::FormDesc kReadmeForm = {"frmReadme", text::kCaptionReadme, 312, 213, {
+//       {ControlKind::Button, "btnOK", text::kButtonOK, {232, 184, 75, 25}, 0, ui::kDefault},
+//       ...}};
+//   TfrmReadme::TfrmReadme(ui::Form* owner)
+//       : ui::Form(owner, kReadmeForm), btnOK(Find<ui::Button>("btnOK")) ... {
+//     btnOK.OnClick = [this] { btnOKClick(); };
+//     ui::Dispatch([this] { FormCreate(); });  // an error is shown, the form still made
+//   }
 //
 // Controls keep their state here, so that the program reads back what it
 // set; the back end chosen at build time (ui/win32 or ui/headless) mirrors

@@ -29,6 +29,8 @@ void RunForm(Form& form, bool) {
   }
 }
 
+void WakeRun(Form&) {}
+
 int ShowMessageBox(Form* owner, const std::string& text, const std::string& caption,
                    unsigned flags) {
   headless::User* user = headless::User::Current();

@@ -25,8 +25,14 @@ struct Window {
   std::vector<HWND> items;   // radio groups: one radio button per item
 };
 
+// The form or control goes first: its windows no longer point to it while
+// they are destroyed.
 void WindowDeleter::operator()(Window* window) const {
-  if (window->hwnd) DestroyWindow(window->hwnd);  // takes children and items along
+  for (HWND item : window->items) SetWindowLongPtrA(item, GWLP_USERDATA, 0);
+  if (window->hwnd) {
+    SetWindowLongPtrA(window->hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(window->hwnd);  // takes children and items along
+  }
   if (window->font) DeleteObject(window->font);
   delete window;
 }
@@ -217,6 +223,7 @@ LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
+  if (message == WM_NCDESTROY) Untag(hwnd);
   Form* form = FormOf(hwnd);
   if (!form || !form->Window()) return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
@@ -244,12 +251,8 @@ LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
       return Colors(*form, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_ACTIVATE:
-      Activate(hwnd, *form->Window(), LOWORD(wParam) != WA_INACTIVE);
+      if (!IsIconic(hwnd)) Activate(hwnd, *form->Window(), LOWORD(wParam) != WA_INACTIVE);
       return 0;
-    case WM_NCDESTROY:
-      Untag(hwnd);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-      break;
   }
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
@@ -262,23 +265,32 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                             DWORD_PTR);
+// Controls are subclassed the classic way, which needs no particular
+// comctl32: the class's own procedure is kept in a property of the window.
+constexpr char kProcProperty[] = "SetupWindowProc";
 
-LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id) {
+WNDPROC OriginalProc(HWND hwnd) { return reinterpret_cast<WNDPROC>(GetPropA(hwnd, kProcProperty)); }
+
+// A memo whose description keeps Tab in it.
+bool WantsTabs(HWND hwnd) {
+  auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return control && control->Kind() == ControlKind::Memo && (control->Desc().settings & kWantTabs);
+}
+
+LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const WNDPROC original = OriginalProc(hwnd);
   switch (message) {
-    case WM_KEYDOWN:  // sent straight to the control, not through the loop
-      if (IsDialogKey(message, wParam)) {
+    case WM_KEYDOWN:
+      if (IsDialogKey(message, wParam)) {  // sent straight to the control, not through the loop
         if (Form* form = FormOf(GetAncestor(hwnd, GA_ROOT))) DialogKey(*form, wParam);
         return 0;
       }
+      // A multi-line edit in a dialog passes Tab on to the next control itself.
+      if (wParam == VK_TAB && WantsTabs(hwnd)) return 0;
       break;
     case WM_GETDLGCODE: {
-      LRESULT code = DefSubclassProc(hwnd, message, wParam, lParam);
-      auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-      if (control && control->Kind() == ControlKind::Memo && !(control->Desc().settings & kWantTabs))
-        code &= ~(DLGC_WANTTAB | DLGC_WANTALLKEYS);
-      return code;
+      LRESULT code = CallWindowProcA(original, hwnd, message, wParam, lParam);
+      return WantsTabs(hwnd) ? code | DLGC_WANTTAB : code;
     }
     case WM_COMMAND:  // from the items of a radio group, for the form
     case WM_CTLCOLORSTATIC:
@@ -294,19 +306,24 @@ LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UI
     }
     case WM_NCDESTROY:
       Untag(hwnd);
-      RemoveWindowSubclass(hwnd, ControlProc, id);
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+      RemovePropA(hwnd, kProcProperty);
       break;
   }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return CallWindowProcA(original, hwnd, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                             DWORD_PTR) {
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   try {
-    return ControlMessage(hwnd, message, wParam, lParam, id);
+    return ControlMessage(hwnd, message, wParam, lParam);
   } catch (...) {
     return 0;
   }
+}
+
+void Subclass(HWND hwnd) {
+  SetPropA(hwnd, kProcProperty, reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)));
+  SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc));
 }
 
 // --- set-up ---------------------------------------------------------------
@@ -326,7 +343,7 @@ void Startup() {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kFormClass;
   formClass = RegisterClassExA(&windowClass);
-  if (!formClass) throw Exception("cannot register the form class");
+  if (!formClass) throw Exception(text::kOutOfMemory);
 }
 
 HWND MakeChild(DWORD exStyle, const char* windowClass, const std::string& text, DWORD style,
@@ -335,11 +352,11 @@ HWND MakeChild(DWORD exStyle, const char* windowClass, const std::string& text, 
   HWND hwnd = CreateWindowExA(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style,
                               bounds.left, bounds.top, bounds.width, bounds.height, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), Instance(), nullptr);
-  if (!hwnd) throw Exception("cannot create the control " + name);
+  if (!hwnd) throw Exception(text::kOutOfMemory);
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
   SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   Tag(hwnd, name);
-  SetWindowSubclass(hwnd, ControlProc, 0, 0);
+  Subclass(hwnd);
   return hwnd;
 }
 
@@ -439,7 +456,7 @@ WindowPtr CreateFormWindow(Form& form) {
   window->hwnd = CreateWindowExA(FormExStyle(icons), kFormClass, form.Caption().c_str(),
                                  FormStyle(icons), 0, 0, form.Desc().clientWidth,
                                  form.Desc().clientHeight, owner, nullptr, Instance(), &form);
-  if (!window->hwnd) throw Exception(std::string("cannot create the form ") + form.Desc().name);
+  if (!window->hwnd) throw Exception(text::kOutOfMemory);
   Tag(window->hwnd, form.Desc().name);
   return window;
 }
@@ -531,6 +548,10 @@ void RunForm(Form& form, bool modal) {
     }
   }
 }
+
+// A message sent from another thread or process is handled inside
+// GetMessage, which returns only for a posted one.
+void WakeRun(Form& form) { PostMessageA(form.Window()->hwnd, WM_NULL, 0, 0); }
 
 int ShowMessageBox(Form* owner, const std::string& text, const std::string& caption,
                    unsigned flags) {
