@@ -58,11 +58,16 @@ struct FileApi {
 // The real implementation; tests may replace entries and must restore them.
 extern FileApi Files;
 
+// The whole content of a file, read through Files; false when it cannot be
+// opened or read.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+
 #ifndef _WIN32
 // Makes "X:\..." name hostFolder/...; an unmapped drive names nothing.
 void MapDrive(char letter, const std::string& hostFolder);
 void UnmapAllDrives();
-// The host path of a Windows path; empty when its drive is not mapped.
+// The host path of a Windows path; empty when its drive is not mapped. A
+// path without a drive letter is taken as a host path already.
 std::string HostPath(const std::string& windowsPath);
 #endif
 

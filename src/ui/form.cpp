@@ -1,10 +1,9 @@
 #include "ui/form.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "app/texts.h"
+#include "platform/files.h"
 #include "ui/backend.h"
 #include "ui/ui.h"
 
@@ -48,10 +47,8 @@ void Memo::SetLines(std::vector<std::string> lines) {
 }
 
 void Memo::LoadFromFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Exception(path + text::kCannotRead);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw Exception(path + text::kCannotRead);
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, &bytes)) throw Exception(path + text::kCannotRead);
   SetLines(SplitLines(bytes));
 }
 

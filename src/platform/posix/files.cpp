@@ -130,7 +130,7 @@ void MapDrive(char letter, const std::string& hostFolder) {
 void UnmapAllDrives() { Drives().clear(); }
 
 std::string HostPath(const std::string& windowsPath) {
-  if (windowsPath.size() < 2 || windowsPath[1] != ':') return "";
+  if (windowsPath.size() < 2 || windowsPath[1] != ':') return windowsPath;
   auto drive = Drives().find(static_cast<char>(std::toupper(static_cast<unsigned char>(windowsPath[0]))));
   if (drive == Drives().end()) return "";
   std::string rest = windowsPath.substr(2);

@@ -5,6 +5,8 @@
 // stands.
 #include "platform/lzfile.h"
 
+#include "platform/files.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -42,8 +44,8 @@ std::size_t ReadFully(int fd, unsigned char* buffer, std::size_t size) {
 }
 
 int Open(const char* path) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fd = ::open(CompressedName(path).c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(HostPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fd = ::open(HostPath(CompressedName(path)).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
   unsigned char header[kSzddHeaderSize];
   SzddHeader parsed;
