@@ -2,6 +2,8 @@
 // property; shared by the unit tests and the lnkinfo tool.
 #include "support/shell_link_reader.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shlobj.h>
 
