@@ -185,6 +185,7 @@ TEST_F(ShellLinkComTest, FailedCreationWritesNothingAndStillEndsCom) {
 // anyway would end the caller's.
 TEST_F(ShellLinkComTest, LeavesComThatTheCallerStartedInAnotherMode) {
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  // Whatever the object does across apartments: only COM's state counts.
   Create("C:\\Tools\\tool.exe", folder_ + "link.lnk");
   EXPECT_EQ(ledger_.starts, 1);
   EXPECT_EQ(ledger_.ends, 0);
