@@ -42,6 +42,7 @@ const char* const kCaptionInstall = "インストール";
 
 const char* const kButtonOK = "&OK";
 const char* const kButtonCancel = "&Cancel";
+const char* const kButtonInstall = "&Install";
 const char* const kGroupPackage = "パッケージの選択";
 const char* const kLabelDirectory = "ディレクトリの選択";
 const char* const kButtonChange = "変更";

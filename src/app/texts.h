@@ -47,6 +47,7 @@ extern const char* const kCaptionInstall;        // インストール
 // Control texts.
 extern const char* const kButtonOK;              // &OK
 extern const char* const kButtonCancel;          // &Cancel
+extern const char* const kButtonInstall;         // &Install
 extern const char* const kGroupPackage;          // パッケージの選択
 extern const char* const kLabelDirectory;        // ディレクトリの選択
 extern const char* const kButtonChange;          // 変更

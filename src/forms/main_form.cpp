@@ -1,7 +1,11 @@
 #include "forms/main_form.h"
 
+#include <memory>
+
 #include "app/state.h"
 #include "app/texts.h"
+#include "forms/install_form.h"
+#include "setup/space_check.h"
 
 namespace {
 
@@ -32,6 +36,7 @@ TfrmMain::TfrmMain(ui::Form* owner)
       edtDirectory(Find<ui::Edit>("edtDirectory")),
       btnChange(Find<ui::Button>("btnChange")),
       lblDirectory(Find<ui::Label>("lblDirectory")) {
+  btnOK.OnClick = [this] { btnOKClick(); };
   btnCancel.OnClick = [this] { btnCancelClick(); };
   rgPackage.OnClick = [this] { rgPackageClick(); };
   ui::Dispatch([this] { FormCreate(); });
@@ -56,6 +61,30 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::rgPackageClick() {
   State.Package->Header.SelectedVariant = static_cast<std::uint32_t>(rgPackage.ItemIndex());
+}
+
+// The space check, then the install dialog; once that has opened, the main
+// dialog closes whatever happened in it.
+void TfrmMain::btnOKClick() {
+  SpaceCheckOutcome outcome = SpaceCheck(static_cast<std::uint32_t>(rgPackage.ItemIndex()));
+  if (outcome.next != SpaceCheckOutcome::Next::Proceed) {
+    ui::ShowMessage(outcome.message);
+    if (outcome.next == SpaceCheckOutcome::Next::CloseDialog) Close();
+    return;
+  }
+  std::unique_ptr<TfrmInstall> install;
+  try {
+    install = std::make_unique<TfrmInstall>(this);
+  } catch (...) {
+    ui::ShowMessage(text::kOutOfMemory);
+    Close();
+    return;
+  }
+  State.frmInstall = install.get();
+  install->ShowModal();
+  install.reset();
+  State.frmInstall = nullptr;
+  Close();
 }
 
 void TfrmMain::btnCancelClick() { Close(); }

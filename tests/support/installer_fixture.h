@@ -1,5 +1,5 @@
 // A package loaded into the installer state for one test, and a fresh state
-// around it.
+// around it. A newer one replaces it in the state; each frees its own block.
 #pragma once
 
 #include <string>
@@ -17,4 +17,5 @@ class ScopedPackage {
 
  private:
   TempDir dir_;
+  platform::MemoryBlock block_ = nullptr;
 };
