@@ -28,8 +28,8 @@ constexpr std::size_t kPathBufferSize = 1024;
 // The download's name until it is known to be complete.
 constexpr char kPartialSuffix[] = ".part";
 
-// TEMP and the installer's name; false when TEMP is unset or the two do not
-// fit the buffer together.
+// TEMP and the installer's name; false when TEMP is unset or empty, or when
+// the two do not fit the buffer together.
 bool InstallerPath(std::string* path) {
   char buffer[kPathBufferSize] = {};
   if (!platform::Shell.ReadEnvironment("TEMP", buffer, sizeof buffer)) return false;
@@ -56,8 +56,8 @@ void PlayerOffer(ui::Form& mainForm, const char* url, std::uint16_t port) {
   const char* question = platform::Files.DirectoryExists(kPlayerFolder) ? text::kPlayerUpdate : text::kPlayerNeeded;
   if (ui::App.MessageBox(question, text::kCaptionInformation, ui::kMbYesNo | ui::kMbIconInformation) != ui::kIdYes)
     return;
-  // Neither the download's nor the start's result is wanted: the program
-  // ends right after this either way.
+  // Whatever fails from here on ends the offer quietly: the program ends
+  // right after it either way.
   try {
     std::string path;
     if (!InstallerPath(&path)) return;
