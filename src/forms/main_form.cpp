@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "app/texts.h"
 #include "forms/install_form.h"
+#include "net/player_offer.h"
 #include "setup/space_check.h"
 
 namespace {
@@ -84,6 +85,7 @@ void TfrmMain::btnOKClick() {
   install->ShowModal();
   install.reset();
   State.frmInstall = nullptr;
+  PlayerOffer(*this);
   Close();
 }
 

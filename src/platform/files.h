@@ -53,6 +53,11 @@ struct FileApi {
   bool (*ClearAttributes)(const char* path);
   // Creates the folder and every missing parent; the result is not reported.
   void (*CreateDirectories)(const char* path);
+  // Moves a file to target, replacing a file there; false when nothing
+  // moved.
+  bool (*MoveOver)(const char* source, const char* target);
+  // Deletes a file; false when it could not be deleted.
+  bool (*Remove)(const char* path);
 };
 
 // The real implementation; tests may replace entries and must restore them.

@@ -15,6 +15,9 @@ WindowPtr CreateFormWindow(Form& form);
 // Made in tab order, after the form's window.
 WindowPtr CreateControlWindow(Control& control);
 
+// What Form::Handle gives.
+void* NativeHandle(const Form& form);
+
 void ShowCaption(Form& form);
 void ShowBorderIcons(Form& form);
 void ShowText(Control& control);

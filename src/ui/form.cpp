@@ -141,6 +141,8 @@ Form::Form(Form* owner, const FormDesc& desc)
 
 Form::~Form() = default;
 
+void* Form::Handle() const { return backend::NativeHandle(*this); }
+
 int Form::ShowModal() {
   if (showing_) throw Exception(std::string("form is already showing: ") + desc_.name);
   Run(true);

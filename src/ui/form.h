@@ -245,6 +245,9 @@ class Form {
   Button* CancelButton() const;
 
   backend::Window* Window() const { return window_.get(); }
+  // The form's native window as an opaque pointer, for platform calls that
+  // want an owner window.
+  void* Handle() const;
 
  protected:
   // Builds the window and its controls from desc, which must outlive the

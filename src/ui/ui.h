@@ -23,6 +23,7 @@ constexpr unsigned kMbOk = 0x00;
 constexpr unsigned kMbOkCancel = 0x01;
 constexpr unsigned kMbYesNo = 0x04;
 constexpr unsigned kMbIconStop = 0x10;
+constexpr unsigned kMbIconInformation = 0x40;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;

@@ -117,11 +117,22 @@ void CreateDirectories(const char* path) {
   if (!host.empty()) std::filesystem::create_directories(host, ignored);
 }
 
+bool MoveOver(const char* source, const char* target) {
+  std::string from = HostPath(source);
+  std::string to = HostPath(target);
+  return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool Remove(const char* path) {
+  std::string host = HostPath(path);
+  return !host.empty() && ::unlink(host.c_str()) == 0;
+}
+
 }  // namespace
 
 FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
                  CreateForWriting, Read,           Write,          Close,         Copy,
-                 ClearAttributes, CreateDirectories};
+                 ClearAttributes, CreateDirectories, MoveOver,     Remove};
 
 void MapDrive(char letter, const std::string& hostFolder) {
   Drives()[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;

@@ -4,6 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <string>
+
+#include "platform/files.h"
+
 namespace platform {
 namespace {
 
@@ -16,8 +20,12 @@ int Flags(RawOpenMode mode) {
   return 0;
 }
 
+// Drive letters name their mapped folders, as everywhere in the native
+// build; a host path stays as it is.
 int Open(const char* path, RawOpenMode mode) {
-  int fd = ::open(path, O_WRONLY | O_CLOEXEC | Flags(mode), 0666);
+  std::string host = HostPath(path);
+  if (host.empty()) return -1;
+  int fd = ::open(host.c_str(), O_WRONLY | O_CLOEXEC | Flags(mode), 0666);
   return fd >= 0 ? fd : -1;
 }
 

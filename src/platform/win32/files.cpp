@@ -81,10 +81,16 @@ void CreateDirectories(const char* path) {
   CreateDirectoryA(path, nullptr);
 }
 
+bool MoveOver(const char* source, const char* target) {
+  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+bool Remove(const char* path) { return DeleteFileA(path) != FALSE; }
+
 }  // namespace
 
 FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
                  CreateForWriting, Read,           Write,          Close,         Copy,
-                 ClearAttributes, CreateDirectories};
+                 ClearAttributes, CreateDirectories, MoveOver,     Remove};
 
 }  // namespace platform

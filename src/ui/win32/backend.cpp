@@ -474,6 +474,8 @@ WindowPtr CreateControlWindow(Control& control) {
   return window;
 }
 
+void* NativeHandle(const Form& form) { return form.Window() ? form.Window()->hwnd : nullptr; }
+
 void ShowCaption(Form& form) { SetWindowTextA(form.Window()->hwnd, form.Caption().c_str()); }
 
 void ShowBorderIcons(Form& form) {
