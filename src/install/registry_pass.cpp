@@ -17,10 +17,10 @@ constexpr const char* kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\
 constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 struct Value {
-  const char* name;   // empty for the key's default value
-  std::string text;   // a REG_SZ value's text
+  const char* name;  // empty for the key's default value
+  std::string text;  // a REG_SZ value's text
   std::uint32_t number;
-  bool isNumber;      // REG_DWORD number instead of text
+  bool isNumber;  // REG_DWORD number instead of text
 };
 
 struct Key {
@@ -41,7 +41,8 @@ std::vector<Key> Registration() {
       {"SOFTWARE\\" + vendor + "\\" + product + "\\CurrentVersion",
        {String("Version", header.VersionText), String("InstallDirectory", State.InstallDirectory),
         String("ShortcutDirectory", State.ShortcutDirectory), Number("InstallMode", header.SelectedVariant)}},
-      {kAppPaths + FileNamePart(header.MainProgram), {String("", program), String("Path", PathPart(program))}},
+      {kAppPaths + FileNamePart(header.MainProgram),
+       {String("", program), String("Path", PathPart(program))}},
       {kUninstall + product,
        {String("DisplayName", vendor + " " + product),
         String("UninstallString", State.InstallDirectory + "UNINST.EXE")}},

@@ -33,6 +33,6 @@ const char* RunShortcutPass(InstallBars& bars) {
                                             State.ShortcutDirectory + item.ShortcutName + ".lnk", bars))
       return failure;
   }
-  return PlaceShortcut(State.InstallDirectory + "UNINST.EXE", State.ShortcutDirectory + text::kUninstallShortcut,
-                       bars);
+  return PlaceShortcut(State.InstallDirectory + "UNINST.EXE",
+                       State.ShortcutDirectory + text::kUninstallShortcut, bars);
 }

@@ -23,5 +23,5 @@ const ui::FormDesc kBarsForm = {
 
 BarsForm::BarsForm()
     : ui::Form(nullptr, kBarsForm),
-      bars{Find<ui::ProgressBar>("pbCopy"), Find<ui::ProgressBar>("pbLink"), Find<ui::ProgressBar>("pbRegistry"),
-           Find<ui::ProgressBar>("pbAll")} {}
+      bars{Find<ui::ProgressBar>("pbCopy"), Find<ui::ProgressBar>("pbLink"),
+           Find<ui::ProgressBar>("pbRegistry"), Find<ui::ProgressBar>("pbAll")} {}

@@ -78,7 +78,8 @@ const std::vector<std::pair<std::string, Stored>> kEightValues = {
     {std::string(kAppPathKey) + "\\", {platform::kRegString, Sz(std::string(kInstall) + "bin\\viewer.exe")}},
     {std::string(kAppPathKey) + "\\Path", {platform::kRegString, Sz(std::string(kInstall) + "bin\\")}},
     {std::string(kUninstallKey) + "\\DisplayName", {platform::kRegString, Sz("Vendor Prod")}},
-    {std::string(kUninstallKey) + "\\UninstallString", {platform::kRegString, Sz(std::string(kInstall) + "UNINST.EXE")}},
+    {std::string(kUninstallKey) + "\\UninstallString",
+     {platform::kRegString, Sz(std::string(kInstall) + "UNINST.EXE")}},
 };
 
 class RegistryPass : public ::testing::Test {
@@ -135,7 +136,8 @@ class RegistryPass : public ::testing::Test {
 
   static void Preset(const char* key, const char* name, const std::string& text) {
     platform::RegistryKey k = realRegistry.CreateKey(RegistryRoot::LocalMachine, key);
-    realRegistry.SetValue(k, name, platform::kRegString, text.c_str(), static_cast<std::uint32_t>(text.size() + 1));
+    realRegistry.SetValue(k, name, platform::kRegString, text.c_str(),
+                          static_cast<std::uint32_t>(text.size() + 1));
     realRegistry.CloseKey(k);
   }
 
@@ -261,11 +263,11 @@ TEST_F(RegistryPass, AFailedWriteClosesItsKeyAndEndsThePass) {
     const char* laterKey;  // a key the pass never reaches
   };
   const Case cases[] = {
-      {3, false, kAppPathKey},   // ShortcutDirectory
-      {4, false, kAppPathKey},   // the integer InstallMode
-      {3, true, kAppPathKey},    // any exception, not only the accessor's
-      {5, false, kUninstallKey}, // the application path's default value
-      {8, false, nullptr},       // the last one
+      {3, false, kAppPathKey},    // ShortcutDirectory
+      {4, false, kAppPathKey},    // the integer InstallMode
+      {3, true, kAppPathKey},     // any exception, not only the accessor's
+      {5, false, kUninstallKey},  // the application path's default value
+      {8, false, nullptr},        // the last one
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failing);
