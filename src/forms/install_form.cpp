@@ -6,6 +6,8 @@
 #include "app/state.h"
 #include "app/texts.h"
 #include "install/copy_pass.h"
+#include "install/registry_pass.h"
+#include "install/shortcut_pass.h"
 
 namespace {
 
@@ -87,7 +89,9 @@ void TfrmInstall::btnInstallClick() {
   const char* failure = RunCopyPass(bars);
   if (!failure) {
     pbAll.SetStep(1);  // the copy pass left it at its last chunk
+    failure = RunShortcutPass(bars);
   }
+  if (!failure) failure = RunRegistryPass(bars);
   ui::ShowMessage(failure ? failure : text::kCompleted);
   Close();
 }

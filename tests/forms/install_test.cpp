@@ -6,12 +6,14 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "app/registry.h"
 #include "app/state.h"
 #include "app/texts.h"
 #include "forms/install_form.h"
 #include "forms/main_form.h"
 #include "install/copy_pass.h"
 #include "platform/files.h"
+#include "platform/registry.h"
 #include "support/installer_fixture.h"
 #include "ui/headless/user.h"
 
@@ -272,14 +274,20 @@ TEST_F(Install, CancelTouchesNothingAndInstallEndsWithOneMessage) {
 
   form_.reset();
   user_.reset();
-  TfrmInstall& form = Open(7 + 13 + 11, 0);
+  platform::ClearNativeRegistry();
+  TfrmInstall& form = Open(7 + 13 + 11, 1);
+  RegistryAccessor registry;
+  State.SharedRegistry = &registry;
   user_ = std::make_unique<User>(std::vector<Step>{PressEnter(), Answer(ui::kIdOk)});
   form.ShowModal();
   ASSERT_EQ(user_->MessageBoxes().size(), 1u);
   EXPECT_EQ(user_->MessageBoxes()[0].text, text::kCompleted);
   EXPECT_TRUE(form.Closed());
-  EXPECT_EQ(form.pbCopy.Position(), form.pbCopy.Max());
+  for (ui::ProgressBar* bar : {&form.pbCopy, &form.pbLink, &form.pbRegistry, &form.pbAll})
+    EXPECT_EQ(bar->Position(), bar->Max()) << bar->Name();
   EXPECT_EQ(form.pbAll.Step(), 1);
+  EXPECT_TRUE(fs::exists(menu_.path() / "Prod" / text::kUninstallShortcut));
+  platform::ClearNativeRegistry();
 }
 
 }  // namespace
