@@ -132,28 +132,28 @@ def registry_folders(s):
     product_folder = f"\\{PRODUCT.product}\\"
     # Programs values that make the product's Start-menu folder this long.
     start_menu = {n: padded("C:\\", n - ansi_length(product_folder)) for n in (239, 240, 256)}
+    default = (program_files, "REG_SZ")
     cases = [
-        # ProgramFilesDir (None: deleted, int: REG_DWORD), Programs,
-        # expected messages, shown directory (None: no main dialog)
-        (program_files, programs, [], program_files + product_folder),
+        # ProgramFilesDir (value, kind; None: deleted), Programs, expected
+        # messages, shown directory (None: no main dialog)
+        (default, programs, [], program_files + product_folder),
         (None, programs, [], product_folder),
-        ("C:\\", programs, [], "C:" + product_folder),
-        ("C:\\ソフト\\表", programs, [], "C:\\ソフト\\表" + product_folder),
-        (259, programs, [REGISTRY_ERROR], None),
-        (program_files, start_menu[239], [], program_files + product_folder),
-        (program_files, start_menu[240], [START_MENU + PATH_TOO_DEEP], program_files + product_folder),
+        (("C:\\", "REG_SZ"), programs, [], "C:" + product_folder),
+        (("C:\\ソフト\\表", "REG_SZ"), programs, [], "C:\\ソフト\\表" + product_folder),
+        # Taken as it stands, not expanded.
+        (("%SystemDrive%\\Apps", "REG_EXPAND_SZ"), programs, [], "%SystemDrive%\\Apps" + product_folder),
+        ((259, "REG_DWORD"), programs, [REGISTRY_ERROR], None),
+        (default, start_menu[239], [], program_files + product_folder),
+        (default, start_menu[240], [START_MENU + PATH_TOO_DEEP], program_files + product_folder),
         # Even the item without a shortcut fails there.
-        (program_files, start_menu[256], [START_MENU + PATH_TOO_DEEP, SHORTCUT_TARGET + PATH_TOO_DEEP],
-         None),
+        (default, start_menu[256], [START_MENU + PATH_TOO_DEEP, SHORTCUT_TARGET + PATH_TOO_DEEP], None),
     ]
     dist = s.distribution(package=PRODUCT)
     for number, (files_value, programs_value, messages, directory) in enumerate(cases):
         if files_value is None:
             s.reg_delete_value(MACHINE_KEY, "ProgramFilesDir")
-        elif isinstance(files_value, int):
-            s.reg_set(MACHINE_KEY, "ProgramFilesDir", files_value, "REG_DWORD")
         else:
-            s.reg_set(MACHINE_KEY, "ProgramFilesDir", files_value)
+            s.reg_set(MACHINE_KEY, "ProgramFilesDir", *files_value)
         s.reg_set(SHELL_FOLDERS, "Programs", programs_value)
         try:
             app = s.start(dist.program)
