@@ -21,10 +21,18 @@ file of this folder that ends by calling `main()`::
     if __name__ == "__main__":
         main()
 
+Packages are described in Python and built with the package tool when a
+distribution is laid out; the item sources are laid out with them::
+
+    product = Manifest(product="表示ソフト", variants=("標準", "最小"), selected=1,
+                       items=(Item("APP.EXE"), Item("DOC", data=FOLDER),
+                              Item("EXTRA.DAT", variants=("標準",), data=None)))
+    dist = s.distribution(package=product)  # EXTRA.DAT left out: missing
+
 The calls: `distribution` lays out a distribution folder, `start` runs a
 program (`Program.wait_exit` gives its exit code), `wait_window`,
 `wait_gone`, `wait_message_box` and `answer` meet windows, `controls`,
-`control`, `text`, `checked` and `progress` read them, `click`, `mouse`,
+`control`, `text`, `checked`, `focus` and `progress` read them, `click`, `mouse`,
 `keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
 and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
 stand-in for the running product and `mutex_exists` probes a name.
@@ -162,6 +170,64 @@ class Distribution:
     program: Path
 
 
+FOLDER = object()  # an item whose source is a folder
+
+
+@dataclass(frozen=True)
+class Item:
+    """A package item. Its source is laid out as a file holding data, as a
+    folder (FOLDER), or not at all (None)."""
+    source: str
+    target: str | None = None  # the source's name unless given
+    variants: tuple | None = None  # every variant of the manifest unless given
+    shortcut: str | None = None
+    data: object = b"item"
+
+
+@dataclass(frozen=True)
+class Manifest:
+    """What pkgtool builds a package from (docs/packages.md)."""
+    product: str = "テスト製品"
+    vendor: str = "テスト工房"
+    version: str = "1.0"
+    main_program: str = "APP.EXE"
+    variants: tuple = ("標準インストール",)
+    selected: int = 0  # index into variants
+    items: tuple = (Item("APP.EXE"),)
+
+    def toml(self):
+        lines = [f"{key} = {_toml_string(getattr(self, key))}"
+                 for key in ("vendor", "product", "version", "main_program")]
+        for index, name in enumerate(self.variants):
+            lines += ["", "[[variant]]", f"name = {_toml_string(name)}"]
+            if index == self.selected:
+                lines.append("selected = true")
+        for item in self.items:
+            variants = item.variants if item.variants is not None else self.variants
+            lines += ["", "[[item]]",
+                      "variants = [" + ", ".join(map(_toml_string, variants)) + "]",
+                      f"source = {_toml_string(item.source)}",
+                      f"target = {_toml_string(item.target or item.source)}"]
+            if item.shortcut is not None:
+                lines.append(f"shortcut = {_toml_string(item.shortcut)}")
+        return "\n".join(lines) + "\n"
+
+
+def _toml_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def _sources(manifest, folders_too):
+    """The item sources to lay out: {host-relative file: data} or, with
+    folders_too, the folders."""
+    def host(source):
+        return source.replace("\\", "/")
+    if folders_too:
+        return [host(i.source) for i in manifest.items if i.data is FOLDER]
+    return {host(i.source): i.data for i in manifest.items
+            if i.data is not None and i.data is not FOLDER}
+
+
 class Paths:
     """Where the builds put what the scenarios run."""
 
@@ -174,6 +240,7 @@ class Paths:
         self.driver = self.win32 / "tests/wine/driver/driver.exe"
         self.probe = self.win32 / "tests/wine/probe/probe.exe"
         self.mutex_holder = self.win32 / "tests/wine/mutex_holder/mutex_holder.exe"
+        self.pkgtool = self.build / "tools/pkgtool/pkgtool"
 
 
 def windows_path(path):
@@ -423,22 +490,39 @@ class Scenario:
             raise HarnessError(f"mutex holder: {line}")
         return MutexHolder(self, popen, f"mutex holder {name}")
 
+    def build_package(self, manifest, path):
+        """Builds the package file at path from a Manifest with pkgtool."""
+        toml = Path(path).with_suffix(".toml")
+        toml.write_text(manifest.toml(), encoding="utf-8")
+        done = subprocess.run([self.paths.pkgtool, "build", toml, "-o", path],
+                              capture_output=True, text=True)
+        toml.unlink()
+        if done.returncode != 0:
+            raise HarnessError(f"pkgtool build: {done.stderr.strip()}")
+
     def distribution(self, package=None, files=None, folders=(), readme=None,
                      uninstaller=b"MZ", name="INSTALL.EXE", folder="dist", program=None):
         """Lays out a distribution folder C:\\<folder> in the prefix: the
-        program (INSTALL.EXE unless given) under name, the package file (an
-        already built one) and the readme (bytes) under the same name with
-        ".PKG" and ".TXT", item files (relative name → bytes) and folders,
-        and "UNINST.EXE" unless uninstaller is None."""
+        program (INSTALL.EXE unless given) under name; under the same name
+        with ".PKG" the package file (a Manifest, built with its item
+        sources; bytes; or the path of a built file) and with ".TXT" the
+        readme (bytes); item files (relative name → bytes) and folders; and
+        "UNINST.EXE" (bytes) unless uninstaller is None."""
         root = self.prefix / "drive_c" / folder
         root.mkdir(parents=True, exist_ok=True)
         target = root / name
         shutil.copyfile(program or self.paths.installer, target)
-        stem = target.with_suffix("")
-        if package is not None:
-            shutil.copyfile(package, str(stem) + ".PKG")
+        stem = str(target.with_suffix(""))
+        if isinstance(package, Manifest):
+            self.build_package(package, stem + ".PKG")
+            files = {**_sources(package, folders_too=False), **(files or {})}
+            folders = (*_sources(package, folders_too=True), *folders)
+        elif isinstance(package, bytes):
+            Path(stem + ".PKG").write_bytes(package)
+        elif package is not None:
+            shutil.copyfile(package, stem + ".PKG")
         if readme is not None:
-            Path(str(stem) + ".TXT").write_bytes(readme)
+            Path(stem + ".TXT").write_bytes(readme)
         if uninstaller is not None:
             (root / "UNINST.EXE").write_bytes(uninstaller)
         for relative, data in (files or {}).items():
@@ -510,6 +594,11 @@ class Scenario:
 
     def progress(self, bar):
         return Progress(*map(int, self._request("progress", bar.hwnd)[0]))
+
+    def focus(self, window):
+        """The hwnd of the control that has the keyboard focus in the
+        window's thread ("0x0" when none)."""
+        return self._request("focus", window.hwnd)[0][0]
 
     def click(self, control):
         """BM_CLICK on a button, check box or radio item."""

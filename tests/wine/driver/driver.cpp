@@ -75,6 +75,16 @@ Records Progress(const Fields& a) {
            Number(static_cast<long>(win::Ask(bar, PBM_GETRANGE, FALSE)))}};
 }
 
+// The window that has the keyboard focus in the thread of the given window,
+// "0x0" when none has.
+Records Focus(const Fields& a) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  DWORD thread = GetWindowThreadProcessId(win::ParseWindow(a[1]), nullptr);
+  if (!GetGUIThreadInfo(thread, &info)) throw std::runtime_error("GetGUIThreadInfo failed");
+  return {{win::FormatWindow(info.hwndFocus)}};
+}
+
 Records Click(const Fields& a) {
   input::Click(win::ParseWindow(a[1]));
   return {};
@@ -149,6 +159,7 @@ constexpr Command kCommands[] = {
     {"text", 2, Text},            // HWND → text
     {"checked", 2, Checked},      // HWND → 0, 1, 2 or -1
     {"progress", 2, Progress},    // HWND → position, low, high
+    {"focus", 2, Focus},          // HWND → the focused window of its thread
     {"click", 2, Click},          // HWND
     {"mouse", 2, Mouse},          // HWND [X Y]
     {"keys", 3, Keys},            // HWND KEY…
