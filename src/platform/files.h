@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -53,6 +54,12 @@ struct FileApi {
   bool (*ClearAttributes)(const char* path);
   // Creates the folder and every missing parent; the result is not reported.
   void (*CreateDirectories)(const char* path);
+
+  // The letters of the drives in use, upper case and in order ("CDZ").
+  std::string (*DriveLetters)();
+  // The names of a folder's subfolders in no particular order, without "."
+  // and ".." and without hidden ones; false when it cannot be listed.
+  bool (*ListSubfolders)(const char* directory, std::vector<std::string>* names);
 };
 
 // The real implementation; tests may replace entries and must restore them.
