@@ -1,7 +1,10 @@
 #include "forms/main_form.h"
 
+#include <memory>
+
 #include "app/state.h"
 #include "app/texts.h"
+#include "forms/directory_form.h"
 
 namespace {
 
@@ -34,6 +37,7 @@ TfrmMain::TfrmMain(ui::Form* owner)
       lblDirectory(Find<ui::Label>("lblDirectory")) {
   btnCancel.OnClick = [this] { btnCancelClick(); };
   rgPackage.OnClick = [this] { rgPackageClick(); };
+  btnChange.OnClick = [this] { btnChangeClick(); };
   ui::Dispatch([this] { FormCreate(); });
 }
 
@@ -56,6 +60,25 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::rgPackageClick() {
   State.Package->Header.SelectedVariant = static_cast<std::uint32_t>(rgPackage.ItemIndex());
+}
+
+// The chooser replaces ProgramFilesRoot only on OK; the folder is composed
+// again however it closed.
+void TfrmMain::btnChangeClick() {
+  std::unique_ptr<TfrmDirectory> chooser;
+  try {
+    chooser = std::make_unique<TfrmDirectory>(this);
+  } catch (...) {
+    ui::ShowMessage(text::kOutOfMemory);
+    Close();
+    return;
+  }
+  State.frmDirectory = chooser.get();
+  chooser->ShowModal();
+  State.frmDirectory = nullptr;
+  chooser.reset();
+  State.InstallDirectory = AppendProductFolder(State.ProgramFilesRoot);
+  edtDirectory.SetText(State.InstallDirectory);
 }
 
 void TfrmMain::btnCancelClick() { Close(); }

@@ -18,5 +18,6 @@ class TfrmMain : public ui::Form {
 
   void FormCreate();
   void rgPackageClick();
+  void btnChangeClick();
   void btnCancelClick();
 };
