@@ -396,8 +396,12 @@ LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:  // from the items of a radio group, for the form
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORBTN: {
+      // A combo box hears its own list this way.
+      auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+      if (control && control->Kind() == ControlKind::DriveComboBox) break;
       return SendMessageA(GetParent(hwnd), message, wParam, lParam);
+    }
     case WM_ERASEBKGND: {  // a group box leaves its inside to its parent
       auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
       if (!control || control->Kind() != ControlKind::RadioGroup || HwndOf(*control) != hwnd) break;

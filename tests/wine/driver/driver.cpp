@@ -75,6 +75,8 @@ Records Progress(const Fields& a) {
            Number(static_cast<long>(win::Ask(bar, PBM_GETRANGE, FALSE)))}};
 }
 
+Records Items(const Fields& a) { return win::Items(win::ParseWindow(a[1])); }
+
 Records Click(const Fields& a) {
   input::Click(win::ParseWindow(a[1]));
   return {};
@@ -149,6 +151,7 @@ constexpr Command kCommands[] = {
     {"text", 2, Text},            // HWND → text
     {"checked", 2, Checked},      // HWND → 0, 1, 2 or -1
     {"progress", 2, Progress},    // HWND → position, low, high
+    {"items", 2, Items},          // HWND → text, selected (1 or 0) for each item
     {"click", 2, Click},          // HWND
     {"mouse", 2, Mouse},          // HWND [X Y]
     {"keys", 3, Keys},            // HWND KEY…
