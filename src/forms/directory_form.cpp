@@ -36,7 +36,7 @@ TfrmDirectory::TfrmDirectory(ui::Form* owner)
       edtDirectory(Find<ui::Edit>("edtDirectory")),
       dcxDrive(Find<ui::DriveComboBox>("dcxDrive")),
       dlxDirectory(Find<ui::DirectoryListBox>("dlxDirectory")) {
-  dcxDrive.SetDirList(&dlxDirectory);
+  dcxDrive.SetDirList(dlxDirectory);
   btnOK.OnClick = [this] { btnOKClick(); };
   btnCancel.OnClick = [this] { btnCancelClick(); };
   dlxDirectory.OnChange = [this] { dlxDirectoryChange(); };

@@ -147,12 +147,10 @@ int DriveComboBox::ItemIndex() const {
   return index == std::string::npos ? -1 : static_cast<int>(index);
 }
 
-void DriveComboBox::SetDirList(DirectoryListBox* list) {
-  if (dirList_) dirList_->driveCombo_ = nullptr;
-  dirList_ = list;
-  if (!list) return;
-  list->driveCombo_ = this;
-  if (!list->Directory().empty()) Follow(list->Directory()[0]);
+void DriveComboBox::SetDirList(DirectoryListBox& list) {
+  dirList_ = &list;
+  list.driveCombo_ = this;
+  if (!list.Directory().empty()) Follow(list.Directory()[0]);
 }
 
 void DriveComboBox::SetDrive(char letter) {

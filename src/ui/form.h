@@ -219,9 +219,8 @@ class DriveComboBox : public Control {
   char Drive() const { return drive_; }                  // 0 before any is chosen
   int ItemIndex() const;                                 // -1 for none
 
-  // Links both ways; from then on this follows the list's drive.
-  void SetDirList(DirectoryListBox* list);
-  DirectoryListBox* DirList() const { return dirList_; }
+  // Links both ways, once; from then on this follows the list's drive.
+  void SetDirList(DirectoryListBox& list);
   // Chooses the drive; a linked list moves to the directory it last showed
   // there, or else to the drive's root. ui::Exception when neither can be
   // entered; both then stay as they were.

@@ -33,8 +33,8 @@ class DirectoryForm : public FormTest {
     platform::UnmapAllDrives();
     c_.WindowsPath('C');
     d_.WindowsPath('D');
-    for (const char* folder : {"C:\\Program Files\\Beta", "C:\\Program Files\\alpha", "C:\\Windows", "D:\\Apps\\Tools",
-                               "D:\\Games"})
+    for (const char* folder :
+         {"C:\\Program Files\\Beta", "C:\\Program Files\\alpha", "C:\\Windows", "D:\\Apps\\Tools", "D:\\Games"})
       Folder(folder);
   }
   void TearDown() override {

@@ -165,8 +165,8 @@ void User::Perform(Form& form, const Step& step) {
       try {
         auto& list = form.Find<DirectoryListBox>(step.control);
         const std::vector<std::string>& items = list.Items();
-        int index = step.item.empty() ? step.index
-                                      : static_cast<int>(std::find(items.begin(), items.end(), step.item) - items.begin());
+        auto named = std::find(items.begin(), items.end(), step.item);
+        int index = step.item.empty() ? step.index : static_cast<int>(named - items.begin());
         if (index < 0 || index >= static_cast<int>(items.size()))
           throw Exception("no entry " + (step.item.empty() ? std::to_string(step.index) : step.item));
         list.Open(index);
