@@ -5,6 +5,8 @@ dialog's install directory after OK or Cancel."""
 from harness import main, scenario
 
 MAIN = "INSTALL - みなとビューア"
+TITLE = "INSTALL"
+CURRENT_VERSION = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 CHOOSER = "インストール先の選択"
 PRODUCT = "みなとビューア"
 
@@ -103,6 +105,51 @@ def double_click(s):
     s.wait_gone(CHOOSER)
     assert s.text(named(s, form)["edtDirectory"]) == f"C:\\Program Files\\{PRODUCT}\\"
     s.close(form)
+    assert app.wait_exit() == 0
+
+
+@scenario
+def start_directory_missing(s):
+    """A base directory that is gone is reported as the chooser is made; the
+    chooser then opens at the nearest folder above it that is there."""
+    s.reg_set(CURRENT_VERSION, "ProgramFilesDir", "C:\\Gone\\Apps")
+    app, form = start_sample(s)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\Gone\\Apps\\{PRODUCT}\\"
+    s.click(named(s, form)["btnChange"])
+    box = s.wait_message_box(TITLE)
+    assert box.text == "C:\\Gone\\Appsが読み込めませんでした", box.text
+    s.answer(box, "OK")
+    chooser = s.wait_window(CHOOSER)
+    c = named(s, chooser)
+    assert s.text(c["edtDirectory"]) == f"C:\\{PRODUCT}\\"
+    assert s.items(c["dlxDirectory"])[1] == 0
+    s.keys(chooser, "Enter")
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\{PRODUCT}\\"
+    s.keys(form, "Esc")
+    assert app.wait_exit() == 0
+
+
+@scenario
+def path_too_deep(s):
+    """A preview of 260 bytes or more is refused with its message and the
+    chooser stays open."""
+    deep = "D:\\" + "x" * 245  # the preview adds a backslash, the product (14 bytes), another
+    map_drive(s, "D", ["x" * 245])
+    s.reg_set(CURRENT_VERSION, "ProgramFilesDir", deep)
+    app, form = start_sample(s)
+    chooser, c = open_chooser(s, form)
+    assert s.text(c["edtDirectory"]) == f"{deep}\\{PRODUCT}\\"
+    s.click(c["btnOK"])
+    box = s.wait_message_box(TITLE)
+    assert box.text == "パス階層がOSの限界を超える可能性を検知しました"
+    assert box.window.owner == chooser.hwnd
+    s.answer(box, "OK")
+    assert s.windows()[0].caption == CHOOSER
+    s.keys(chooser, "Esc")
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"{deep}\\{PRODUCT}\\"
+    s.keys(form, "Esc")
     assert app.wait_exit() == 0
 
 
