@@ -3,6 +3,8 @@
 #   ./project.sh setup   install the Debian packages the build and tests need
 #   ./project.sh build   build INSTALL.EXE, the package tool and all tests
 #   ./project.sh test    setup + build + every test (what CI runs)
+#   ./project.sh fuzz [SECONDS]  run each fuzz target SECONDS long (30)
+#   ./project.sh bench   run every benchmark and print one table
 #   ./project.sh demo    install the sample product under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,6 +18,7 @@ PACKAGES=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales
   7zip mscompress python3 curl
+  clang libclang-rt-14-dev
 )
 
 missing_packages() {
@@ -56,12 +59,27 @@ build() {
 
 run_tests() {
   ctest --preset native -j "$(nproc)"
+  fuzz 30
+}
+
+# The fuzz tree (clang, libFuzzer, ASan, UBSan) beside the g++ ones; its
+# ctest entries run each target for the given time.
+fuzz() {
+  local seconds=${1:-30}
+  cmake --preset fuzz -DSETUP_FUZZ_SECONDS="$seconds" >/dev/null
+  cmake --build --preset fuzz
+  rm -f build/fuzz/fuzz/corpus/*.runs
+  local status=0
+  ctest --preset fuzz -j "$(nproc)" || status=$?
+  cat build/fuzz/fuzz/corpus/*.runs
+  return "$status"
 }
 
 case "${1:-}" in
   setup) setup ;;
   build) build ;;
   test) setup; build; run_tests ;;
+  fuzz) fuzz "${2:-30}" ;;
   demo) build; exec tests/wine/demo.sh build/native ;;
-  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
