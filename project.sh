@@ -75,11 +75,44 @@ fuzz() {
   return "$status"
 }
 
+# The benchmarks in bench/, each printing its rows (workload, ours,
+# reference, ratio of our time to the reference's), and the program's size
+# against its budget, in one table.
+BENCHMARKS=(load_bench szdd_bench download_bench)
+# The copy pass's benchmark (against cp of the same tree) joins this list
+# when it lands; its rows then appear in the table like the others.
+INSTALL_EXE_BUDGET_KIB=384
+
+# One benchmark's rows; what it says besides goes to build/native/bench/NAME.log.
+bench_rows() {
+  local name=$1 out
+  if ! out=$(build/native/bench/"$name" 2>"build/native/bench/$name.log"); then
+    echo "$name failed:" >&2
+    cat "build/native/bench/$name.log" >&2
+    return 1
+  fi
+  grep $'^row\t' <<<"$out" | cut -f2-
+}
+
+bench() {
+  build
+  local rows name size
+  rows=$(for name in "${BENCHMARKS[@]}"; do bench_rows "$name"; done)
+  size=$(stat -c %s build/win32/src/INSTALL.EXE)
+  rows+=$'\n'$(awk -v size="$size" -v budget="$INSTALL_EXE_BUDGET_KIB" 'BEGIN {
+    printf "INSTALL.EXE size (vs its budget)\t%.1f KiB\t%d KiB\t%.2f\n", size / 1024, budget, size / 1024 / budget }')
+  printf 'workload\tours\treference\tratio (ours / reference)\n%s\n' "$rows" | awk -F '\t' '
+    { for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } }
+    END { for (r = 1; r <= NR; r++) printf "%-*s  %*s  %*s  %*s\n", width[1], cell[r, 1], width[2], cell[r, 2],
+                                             width[3], cell[r, 3], width[4], cell[r, 4] }'
+}
+
 case "${1:-}" in
   setup) setup ;;
   build) build ;;
   test) setup; build; run_tests ;;
   fuzz) fuzz "${2:-30}" ;;
+  bench) bench ;;
   demo) build; exec tests/wine/demo.sh build/native ;;
   *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac
