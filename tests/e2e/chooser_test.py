@@ -1,6 +1,7 @@
 """The directory chooser under Wine: a second drive letter mapped to a
 folder of the scenario, picked with the keyboard or the mouse, and the main
-dialog's install directory after OK or Cancel."""
+dialog's install directory after OK or Cancel; then an installation onto a
+picked drive of its own size, after a refusal on one too small."""
 
 from harness import main, scenario
 
@@ -9,6 +10,11 @@ TITLE = "INSTALL"
 CURRENT_VERSION = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
 CHOOSER = "インストール先の選択"
 PRODUCT = "みなとビューア"
+VENDOR = "みなと工房"
+INSTALL = "インストール"
+INSTALL_DRIVE_FULL = "インストール先ドライブのディスク容量が不足しています"
+COMPLETED = "インストールが完了しました\nスタートメニューからアプリケーションを起動する事が出来ます"
+PLAYER_QUESTION = "PCでの動画再生にはmplayerが必要です。続けてインストールしますか？"
 
 
 def start_sample(s):
@@ -150,6 +156,98 @@ def path_too_deep(s):
     assert s.text(named(s, form)["edtDirectory"]) == f"{deep}\\{PRODUCT}\\"
     s.keys(form, "Esc")
     assert app.wait_exit() == 0
+
+
+# Installing onto a picked drive -------------------------------------------
+
+# Each drive is a volume of its own. The sample needs 1 MiB on its install
+# drive (its whole-MiB rounding never gives less), which a 1 MiB volume
+# cannot offer: the need must stay below the free space.
+SMALL, BIG = "1m", "8m"
+FOLDERS = ("Apps", "Games")
+
+# What the sample's default variant puts into the install directory, and
+# where each file comes from in its distribution folder.
+INSTALLED = {
+    "VIEWER.EXE": "PROGRAM/VIEWER.EXE",
+    "VIEWER.INI": "PROGRAM/VIEWER.INI",
+    "DOC/HELP.TXT": "PROGRAM/HELP.TXT",
+    "UNINST.PKG": "INSTALL.PKG",
+    "UNINST.EXE": "UNINST.EXE",
+}
+
+
+def choose(s, form, letter, folder):
+    """Change; the drive by keyboard in the drive box, the folder by keyboard
+    in the list; OK. The main dialog then shows the folder's product
+    directory, which is returned."""
+    chooser, c = open_chooser(s, form)
+    drives, chosen = s.items(c["dcxDrive"])
+    steps = drives.index(f"{letter}:") - chosen
+    s.keys(chooser, "Tab", "Tab", *["Down" if steps > 0 else "Up"] * abs(steps))
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == f"{letter}:\\{PRODUCT}\\", f"the preview on drive {letter}:")
+    entries, current = s.items(c["dlxDirectory"])
+    s.keys(chooser, "Tab", *["Down"] * (entries.index(folder) - current), "Enter")
+    directory = f"{letter}:\\{folder}\\{PRODUCT}\\"
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == directory, f"the preview in {letter}:\\{folder}")
+    s.click(c["btnOK"])
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == directory
+    return directory
+
+
+def install_on_picked_drive(name, drives, refused, picked):
+    """A scenario: drives (letter → volume size) mapped; each folder of
+    refused (letter, folder) picked in turn and refused for its drive's
+    space, the main dialog staying open; then picked, where the sample is
+    installed."""
+    def run(s):
+        roots = {letter: s.map_small_drive(letter, size) for letter, size in drives.items()}
+        for root in roots.values():
+            for folder in FOLDERS:
+                (root / folder).mkdir()
+        app, form = start_sample(s)
+        for letter, folder in refused:
+            choose(s, form, letter, folder)
+            s.click(named(s, form)["btnOK"])
+            box = s.wait_message_box(TITLE)
+            assert box.text == INSTALL_DRIVE_FULL, box.text
+            s.answer(box, "OK")
+            assert s.windows()[0].caption == MAIN
+
+        directory = choose(s, form, *picked)
+        s.click(named(s, form)["btnOK"])
+        dialog = s.wait_window(INSTALL)
+        s.click(named(s, dialog)["btnInstall"])
+        box = s.wait_message_box(TITLE)
+        assert box.text == COMPLETED, box.text
+        s.answer(box, "OK")
+        s.wait_gone(INSTALL)
+        question = s.wait_message_box("情報")
+        assert question.text == PLAYER_QUESTION, question.text
+        s.answer(question, "いいえ(&N)")
+        assert app.wait_exit() == 0
+
+        letter, folder = picked
+        sample = s.paths.win32 / "sample"
+        target = roots[letter] / folder / PRODUCT
+        for installed, source in INSTALLED.items():
+            assert (target / installed).read_bytes() == (sample / source).read_bytes(), installed
+        assert (target / "SAVE").is_dir()
+        for letter, _ in refused:  # the refusal came before anything was written
+            assert sorted(p.name for p in roots[letter].rglob("*")) == list(FOLDERS)
+        key = f"HKLM\\SOFTWARE\\{VENDOR}\\{PRODUCT}\\CurrentVersion"
+        assert s.reg_get(key, "InstallDirectory") == ("REG_SZ", directory)
+
+    run.__name__ = name
+    scenario(run)
+
+
+for row in (
+    ("install_on_other_drive", {"E": BIG}, [], ("E", "Games")),
+    ("full_drive_then_bigger", {"D": SMALL, "E": BIG}, [("D", "Apps")], ("E", "Games")),
+):
+    install_on_picked_drive(*row)
 
 
 if __name__ == "__main__":

@@ -35,8 +35,12 @@ program (`Program.wait_exit` gives its exit code), `wait_window`,
 `control`, `text`, `checked`, `focus`, `progress` and `items` read them,
 `click`, `mouse`, `keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
 and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
-stand-in for the running product, `mutex_exists` probes a name and
-`map_drive` adds a drive letter.
+stand-in for the running product, `mutex_exists` probes a name,
+`map_drive` adds a drive letter and `map_small_drive` one on a volume of a
+given size.
+
+A scenario that cannot run on this machine raises `Skipped` with the
+reason; it is reported as skipped (ctest: exit code 77), never as passed.
 
 Everything a scenario meets is bounded: each wait has a timeout, every wait
 is cut to the scenario's `deadline` (60 s), and a watchdog ends all its
@@ -101,6 +105,13 @@ DRIVER_GRACE = 10.0  # seconds a driver reply may take beyond its own wait
 
 class HarnessError(AssertionError):
     """A scenario step that did not happen as expected."""
+
+
+class Skipped(Exception):
+    """A scenario that cannot run here, for the reason given."""
+
+
+SKIP_EXIT_CODE = 77  # tests/e2e/CMakeLists.txt tells ctest this means skipped
 
 
 class Rect(NamedTuple):
@@ -341,6 +352,7 @@ class Scenario:
         self._started = None
         self._expired = False
         self._log = subprocess.DEVNULL
+        self._mounts = []
 
     # Setting up and cleaning up -------------------------------------------
 
@@ -363,7 +375,7 @@ class Scenario:
         return self
 
     def __exit__(self, kind, error, trace):
-        failed = kind is not None
+        failed = kind is not None and not issubclass(kind, Skipped)
         if failed and not self._expired:
             self._shoot_everything()
         self._clean_up(failed)
@@ -437,6 +449,7 @@ class Scenario:
         if self._xvfb:
             self._xvfb.terminate()
             self._xvfb.wait(10)
+        self._unmount()
         if self._log != subprocess.DEVNULL:
             self._log.close()
         if self.prefix and not failed:
@@ -492,6 +505,30 @@ class Scenario:
         self._wineserver("-k")
         self._driver.wait(10)
         self._start_driver()
+
+    def map_small_drive(self, letter, size):
+        """Makes drive letter: a volume of its own of the given size ("1m"),
+        a tmpfs mounted in the prefix and unmounted however the scenario
+        ends; returns its host folder. Raises Skipped when this machine
+        refuses the mount."""
+        root = self.prefix / f"volume_{letter.lower()}"
+        root.mkdir()
+        done = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=0755", "tmpfs", root],
+                              capture_output=True, text=True)
+        if done.returncode != 0:
+            raise Skipped(f"mounting a tmpfs was refused: {done.stderr.strip()}")
+        self._mounts.append(root)
+        self.map_drive(letter, root)
+        return root
+
+    def _unmount(self):
+        """Lazily, so that a file a killed program still held open cannot
+        keep the volume in the prefix, which is removed next."""
+        for root in reversed(self._mounts):
+            done = subprocess.run(["umount", "--lazy", root], capture_output=True, text=True)
+            if done.returncode != 0:
+                print(f"umount {root}: {done.stderr.strip()}", file=sys.stderr)
+        self._mounts.clear()
 
     def hold_mutex(self, name):
         """Starts a helper that holds the named mutex; returns once it does."""
@@ -737,8 +774,9 @@ def main():
         print(";".join(_SCENARIOS))
         return
     paths = Paths(args.build, args.win32)
-    failed = []
-    for name in args.names or list(_SCENARIOS):
+    names = args.names or list(_SCENARIOS)
+    failed, skipped = [], []
+    for name in names:
         if name not in _SCENARIOS:
             parser.error(f"no scenario {name!r}; there are {list(_SCENARIOS)}")
         full = f"{suite}.{name}"
@@ -746,8 +784,12 @@ def main():
         try:
             with Scenario(full, paths) as s:
                 _SCENARIOS[name](s)
+        except Skipped as reason:
+            skipped.append(full)
+            print(f"SKIPPED {full}: {reason}", flush=True)
         except Exception:  # report, run the others, fail at the end
             failed.append(full)
             traceback.print_exc()
             print(f"FAILED {full}", file=sys.stderr, flush=True)
-    sys.exit(1 if failed else 0)
+    # Only a run in which nothing ran counts as skipped as a whole.
+    sys.exit(1 if failed else SKIP_EXIT_CODE if len(skipped) == len(names) else 0)
