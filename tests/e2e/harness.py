@@ -52,6 +52,19 @@ control, a window under a modal one, a window without a close box) fails.
 
 Texts are Python strings; the driver converts them from and to the ANSI code
 page (932), and each scenario first checks that the prefix has that page.
+`message_box_icon` tells which standard icon a message box shows.
+
+The player's download server
+----------------------------
+`PlayerServer` stands in for it on 127.0.0.1:80, the port the program's
+download client always uses, so the scenarios that need it take the port in
+turn (a ctest resource lock). It serves a file as "/mplayer_install.exe",
+breaks off after part of it, or holds the port without listening, so that
+connections are refused; a port already taken fails the scenario::
+
+    with PlayerServer(marker_bytes) as server:
+        ...
+        assert server.requests == [expected_request]
 
 Registering with ctest
 ----------------------
@@ -86,6 +99,7 @@ import os
 import queue
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import threading
@@ -101,6 +115,7 @@ CODE_PAGE = "932"
 POLL_SECONDS = 0.05
 DEFAULT_WAIT = 10.0  # seconds, for a window or an effect to appear
 DRIVER_GRACE = 10.0  # seconds a driver reply may take beyond its own wait
+PLAYER_PORT = 80  # the port of the player's download server, fixed in the program
 
 
 class HarnessError(AssertionError):
@@ -249,6 +264,10 @@ class Paths:
         self.wine_root = self.build / "wine"
         self.artifacts = self.build / "artifacts"
         self.installer = self.win32 / "src/INSTALL.EXE"
+        # The same program fetching the player's installer from 127.0.0.1.
+        self.installer_loopback = self.win32 / "src/INSTALL_LOOPBACK.EXE"
+        # Writes "<its own path>.ran" when started (tests/wine/marker).
+        self.marker = self.win32 / "tests/marker.exe"
         self.driver = self.win32 / "tests/wine/driver/driver.exe"
         self.probe = self.win32 / "tests/wine/probe/probe.exe"
         self.mutex_holder = self.win32 / "tests/wine/mutex_holder/mutex_holder.exe"
@@ -703,6 +722,10 @@ class Scenario:
                 return
         raise HarnessError(f"no button {button_text!r} on {box.caption!r}: {box.button_texts}")
 
+    def message_box_icon(self, box):
+        """"information", "question", "warning", "error" or "none"."""
+        return self._request("icon", box.window.hwnd)[0][0]
+
     # Registry -----------------------------------------------------------
 
     def reg_set(self, key, name, value, kind="REG_SZ"):
@@ -749,6 +772,71 @@ class Scenario:
                 self.screenshot(w, "failure-" + (w.caption or w.class_name))
         except (HarnessError, subprocess.SubprocessError, OSError) as e:
             print(f"no failure screenshots: {e}", file=sys.stderr)
+
+
+# The player's download server --------------------------------------------
+
+class PlayerServer:
+    """An HTTP/1.0 server on 127.0.0.1:PLAYER_PORT, in a thread, for as long
+    as the with block runs. Each connection's request, read up to its blank
+    line, goes to `requests` as received; the answer is "200 OK" with body's
+    Content-Length and the body, or with cut_after only that many bytes of
+    it before the server closes. Unless listening, the port is only held, so
+    that every connection is refused."""
+
+    def __init__(self, body=b"", cut_after=None, listening=True):
+        self.requests = []
+        self._answer = (f"HTTP/1.0 200 OK\r\nContent-Length: {len(body)}\r\n"
+                        "Content-Type: application/octet-stream\r\n\r\n").encode() + body[:cut_after]
+        self._listening = listening
+        self._socket = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self._stopped = threading.Event()
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+
+    def __enter__(self):
+        self._socket.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        try:
+            self._socket.bind(("127.0.0.1", PLAYER_PORT))
+        except OSError as e:
+            self._socket.close()
+            raise HarnessError(f"cannot take 127.0.0.1:{PLAYER_PORT} for the player's "
+                               f"download server: {e}") from None
+        if self._listening:
+            self._socket.listen()
+            self._socket.settimeout(POLL_SECONDS)
+            self._thread.start()
+        return self
+
+    def __exit__(self, *exception):
+        self._stopped.set()
+        if self._thread.is_alive():
+            self._thread.join()
+        self._socket.close()
+        return False
+
+    def _serve(self):
+        while not self._stopped.is_set():
+            try:
+                connection, _ = self._socket.accept()
+            except TimeoutError:
+                continue
+            with connection:
+                self._reply(connection)
+
+    def _reply(self, connection):
+        connection.settimeout(DEFAULT_WAIT)
+        request = b""
+        try:
+            while b"\r\n\r\n" not in request:
+                chunk = connection.recv(4096)
+                if not chunk:
+                    break
+                request += chunk
+            self.requests.append(request)
+            connection.sendall(self._answer)
+            connection.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass  # the client went away; the scenario sees it in what it left
 
 
 # Registration and the command line ---------------------------------------

@@ -1,5 +1,6 @@
 #include "capture.h"
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
@@ -22,12 +23,16 @@ struct DeleteDcDeleter {
 struct DeleteObjectDeleter {
   void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
 };
+struct DeleteBrushDeleter {
+  void operator()(HBRUSH brush) const { DeleteObject(brush); }
+};
 struct CloseHandleDeleter {
   void operator()(HANDLE file) const { CloseHandle(file); }
 };
 
 using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDcDeleter>;
 using Bitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, DeleteObjectDeleter>;
+using Brush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, DeleteBrushDeleter>;
 using File = std::unique_ptr<void, CloseHandleDeleter>;
 
 void WriteAll(HANDLE file, const void* data, DWORD size) {
@@ -99,6 +104,92 @@ void SaveWindow(HWND window, const std::string& path) {
   WriteAll(file.get(), &header, sizeof header);
   WriteAll(file.get(), &info, sizeof info);
   WriteAll(file.get(), bits, info.biSizeImage);
+}
+
+namespace {
+
+// A 32-bit top-down bitmap selected into a memory DC, for comparing pixels.
+class Canvas {
+ public:
+  Canvas(HDC screen, int width, int height) : dc_(CreateCompatibleDC(screen)) {
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = -height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    bitmap_.reset(CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits_,
+                                   nullptr, 0));
+    if (!dc_ || !bitmap_) throw std::runtime_error("cannot make a bitmap");
+    old_ = SelectObject(dc_.get(), bitmap_.get());
+    size_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+  }
+  ~Canvas() { SelectObject(dc_.get(), old_); }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_.get(); }
+  bool SamePixels(const Canvas& other) const {
+    GdiFlush();
+    return size_ == other.size_ && std::memcmp(bits_, other.bits_, size_) == 0;
+  }
+
+ private:
+  MemoryDc dc_;
+  Bitmap bitmap_;
+  void* bits_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+struct StandardIcon {
+  const char* name;
+  LPCSTR id;
+};
+
+const StandardIcon kStandardIcons[] = {
+    {"information", IDI_INFORMATION},
+    {"question", IDI_QUESTION},
+    {"warning", IDI_WARNING},
+    {"error", IDI_ERROR},
+};
+
+HWND IconControl(HWND box) {
+  for (HWND c : win::Controls(box))
+    if (IsWindowVisible(c) && win::ClassName(c) == "Static" &&
+        (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      return c;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string MessageBoxIcon(HWND box) {
+  HWND control = IconControl(box);
+  // The handle is of use only for telling whether there is an icon.
+  if (!control || win::Ask(control, STM_GETICON) == 0) return "none";
+  AwaitPaint(box);
+  RECT r{};
+  GetWindowRect(control, &r);
+  int width = r.right - r.left, height = r.bottom - r.top;
+  if (width <= 0 || height <= 0) throw std::runtime_error("icon control has no area");
+
+  ScreenDc screen;
+  Canvas shown(screen.dc, width, height);
+  if (!BitBlt(shown.dc(), 0, 0, width, height, screen.dc, r.left, r.top, SRCCOPY))
+    throw std::runtime_error("cannot copy the screen");
+  // The control fills its area with the box's background and draws the icon
+  // over it at the area's size; every standard icon leaves its corner clear.
+  Brush background(CreateSolidBrush(GetPixel(shown.dc(), 0, 0)));
+  RECT area{0, 0, width, height};
+  for (const auto& icon : kStandardIcons) {
+    Canvas drawn(screen.dc, width, height);
+    FillRect(drawn.dc(), &area, background.get());
+    DrawIconEx(drawn.dc(), 0, 0, LoadIconA(nullptr, icon.id), width, height, 0, nullptr, DI_NORMAL);
+    if (drawn.SamePixels(shown)) return icon.name;
+  }
+  throw std::runtime_error("the icon matches no standard icon");
 }
 
 }  // namespace capture

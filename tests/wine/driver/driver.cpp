@@ -118,6 +118,8 @@ Records Shot(const Fields& a) {
   return {};
 }
 
+Records Icon(const Fields& a) { return {{capture::MessageBoxIcon(win::ParseWindow(a[1]))}}; }
+
 // Whether another program in the prefix holds the named mutex; the name is
 // taken in the ANSI code page, as the program under test names its mutexes.
 Records Mutex(const Fields& a) {
@@ -168,6 +170,7 @@ constexpr Command kCommands[] = {
     {"keys", 3, Keys},            // HWND KEY…
     {"close", 2, Close},          // HWND
     {"shot", 3, Shot},            // HWND PATH
+    {"icon", 2, Icon},            // HWND of a message box → its standard icon
     {"mutex", 2, Mutex},          // NAME → 1 or 0
     {"regset", 5, RegSet},        // KEY NAME TYPE DATA
     {"regget", 3, RegGet},        // KEY NAME → type, data (none if missing)
