@@ -35,7 +35,12 @@ program (`Program.wait_exit` gives its exit code), `wait_window`,
 `control`, `text`, `checked`, `focus` and `progress` read them, `click`, `mouse`,
 `keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
 and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
-stand-in for the running product and `mutex_exists` probes a name.
+stand-in for the running product and `mutex_exists` probes a name,
+`hold_file` keeps a file open for exclusive use, `run` runs a helper
+program to its end (tests/wine/lnkinfo reads a shortcut) and `host_path`
+finds where a Windows path of the prefix lies on the host. `skip` ends a
+scenario that cannot run here, saying why; the file then exits with 77,
+which ctest reports as skipped.
 
 Everything a scenario meets is bounded: each wait has a timeout, every wait
 is cut to the scenario's `deadline` (60 s), and a watchdog ends all its
@@ -100,6 +105,13 @@ DRIVER_GRACE = 10.0  # seconds a driver reply may take beyond its own wait
 
 class HarnessError(AssertionError):
     """A scenario step that did not happen as expected."""
+
+
+class Skipped(Exception):
+    """A scenario that cannot run here; the reason says why."""
+
+
+SKIP_EXIT_CODE = 77  # ctest's SKIP_RETURN_CODE for the scenarios
 
 
 class Rect(NamedTuple):
@@ -240,6 +252,8 @@ class Paths:
         self.driver = self.win32 / "tests/wine/driver/driver.exe"
         self.probe = self.win32 / "tests/wine/probe/probe.exe"
         self.mutex_holder = self.win32 / "tests/wine/mutex_holder/mutex_holder.exe"
+        self.file_holder = self.win32 / "tests/wine/file_holder/file_holder.exe"
+        self.lnkinfo = self.win32 / "tests/wine/lnkinfo/lnkinfo.exe"
         self.pkgtool = self.build / "tools/pkgtool/pkgtool"
 
 
@@ -307,11 +321,12 @@ class Program:
             self.popen.wait()
 
 
-class MutexHolder(Program):
-    """tests/wine/mutex_holder: holds a named mutex until stopped."""
+class Holder(Program):
+    """tests/wine/mutex_holder or file_holder: holds a named mutex or an
+    open file until stopped."""
 
     def stop(self):
-        """Closes its stdin, on which it releases the mutex and ends."""
+        """Closes its stdin, on which it lets go and ends."""
         self.popen.stdin.close()
         return self.wait_exit()
 
@@ -362,7 +377,7 @@ class Scenario:
         return self
 
     def __exit__(self, kind, error, trace):
-        failed = kind is not None
+        failed = kind is not None and not issubclass(kind, Skipped)
         if failed and not self._expired:
             self._shoot_everything()
         self._clean_up(failed)
@@ -446,6 +461,10 @@ class Scenario:
     def remaining(self):
         return self.deadline - (time.monotonic() - self._started)
 
+    def skip(self, reason):
+        """Ends the scenario as skipped, neither passed nor failed."""
+        raise Skipped(reason)
+
     def bounded(self, timeout):
         """A timeout cut to what is left of the scenario's deadline."""
         return max(0.0, min(timeout, self.remaining()))
@@ -481,14 +500,45 @@ class Scenario:
         program = Path(program)
         return Program(self, self._wine(program, args, cwd=program.parent), program.name)
 
+    def _hold(self, helper, argument, what):
+        popen = self._wine(helper, [argument], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        line = _Lines(popen.stdout).next(self.bounded(DEFAULT_WAIT), what)
+        if line != "held":
+            raise HarnessError(f"{what}: {line}")
+        return Holder(self, popen, f"{what} {argument}")
+
     def hold_mutex(self, name):
         """Starts a helper that holds the named mutex; returns once it does."""
-        popen = self._wine(self.paths.mutex_holder, [name], stdin=subprocess.PIPE,
-                           stdout=subprocess.PIPE)
-        line = _Lines(popen.stdout).next(self.bounded(DEFAULT_WAIT), "mutex holder")
-        if line != "held":
-            raise HarnessError(f"mutex holder: {line}")
-        return MutexHolder(self, popen, f"mutex holder {name}")
+        return self._hold(self.paths.mutex_holder, name, "mutex holder")
+
+    def hold_file(self, path):
+        """Starts a helper that holds the file (a Windows path) open with
+        share mode 0, so that no one else can open it; returns once it does."""
+        return self._hold(self.paths.file_holder, path, "file holder")
+
+    def run(self, program, *args, timeout=DEFAULT_WAIT):
+        """Runs a program under Wine to its end: (exit code, its stdout in
+        UTF-8)."""
+        popen = self._wine(program, args, stdout=subprocess.PIPE)
+        try:
+            out, _ = popen.communicate(timeout=self.bounded(timeout))
+        except subprocess.TimeoutExpired:
+            popen.kill()
+            popen.wait()
+            raise HarnessError(f"{Path(program).name} still running after {timeout:.0f} s") from None
+        return popen.returncode, out.decode("utf-8", "replace")
+
+    def host_path(self, path):
+        """Where a Windows path of the prefix (drive letter, backslashes)
+        lies on the host, found as Wine finds it: letter case does not
+        matter for names that exist."""
+        drive, _, rest = path.partition(":")
+        host = self.prefix / "dosdevices" / (drive.lower() + ":")
+        for name in filter(None, rest.split("\\")):
+            candidates = [c for c in host.iterdir() if c.name.lower() == name.lower()] \
+                if host.is_dir() else []
+            host = candidates[0] if candidates else host / name
+        return host
 
     def build_package(self, manifest, path):
         """Builds the package file at path from a Manifest with pkgtool."""
@@ -718,7 +768,7 @@ def main():
         print(";".join(_SCENARIOS))
         return
     paths = Paths(args.build, args.win32)
-    failed = []
+    failed, skipped = [], []
     for name in args.names or list(_SCENARIOS):
         if name not in _SCENARIOS:
             parser.error(f"no scenario {name!r}; there are {list(_SCENARIOS)}")
@@ -727,8 +777,11 @@ def main():
         try:
             with Scenario(full, paths) as s:
                 _SCENARIOS[name](s)
+        except Skipped as e:
+            skipped.append(full)
+            print(f"SKIPPED {full}: {e}", file=sys.stderr, flush=True)
         except Exception:  # report, run the others, fail at the end
             failed.append(full)
             traceback.print_exc()
             print(f"FAILED {full}", file=sys.stderr, flush=True)
-    sys.exit(1 if failed else 0)
+    sys.exit(1 if failed else SKIP_EXIT_CODE if skipped else 0)
