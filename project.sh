@@ -3,6 +3,8 @@
 #   ./project.sh setup   install the Debian packages the build and tests need
 #   ./project.sh build   build INSTALL.EXE, the package tool and all tests
 #   ./project.sh test    setup + build + every test (what CI runs)
+#   ./project.sh fuzz [SECONDS]  run each fuzz target SECONDS long (30)
+#   ./project.sh bench   run every benchmark and print one table
 #   ./project.sh demo    install the sample product under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,6 +18,7 @@ PACKAGES=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine locales
   7zip mscompress python3 curl
+  clang libclang-rt-14-dev
 )
 
 missing_packages() {
@@ -56,12 +59,60 @@ build() {
 
 run_tests() {
   ctest --preset native -j "$(nproc)"
+  fuzz 30
+}
+
+# The fuzz tree (clang, libFuzzer, ASan, UBSan) beside the g++ ones; its
+# ctest entries run each target for the given time.
+fuzz() {
+  local seconds=${1:-30}
+  cmake --preset fuzz -DSETUP_FUZZ_SECONDS="$seconds" >/dev/null
+  cmake --build --preset fuzz
+  rm -f build/fuzz/fuzz/corpus/*.runs
+  local status=0
+  ctest --preset fuzz -j "$(nproc)" || status=$?
+  cat build/fuzz/fuzz/corpus/*.runs
+  return "$status"
+}
+
+# The benchmarks in bench/, each printing its rows (workload, ours,
+# reference, ratio of our time to the reference's), and the program's size
+# against its budget, in one table.
+BENCHMARKS=(load_bench szdd_bench download_bench)
+# The copy pass's benchmark (against cp of the same tree) joins this list
+# when it lands; its rows then appear in the table like the others.
+INSTALL_EXE_BUDGET_KIB=384
+
+# One benchmark's rows; what it says besides goes to build/native/bench/NAME.log.
+bench_rows() {
+  local name=$1 out
+  if ! out=$(build/native/bench/"$name" 2>"build/native/bench/$name.log"); then
+    echo "$name failed:" >&2
+    cat "build/native/bench/$name.log" >&2
+    return 1
+  fi
+  grep $'^row\t' <<<"$out" | cut -f2-
+}
+
+bench() {
+  build
+  local rows name size
+  rows=$(for name in "${BENCHMARKS[@]}"; do bench_rows "$name"; done)
+  size=$(stat -c %s build/win32/src/INSTALL.EXE)
+  rows+=$'\n'$(awk -v size="$size" -v budget="$INSTALL_EXE_BUDGET_KIB" 'BEGIN {
+    printf "INSTALL.EXE size (vs its budget)\t%.1f KiB\t%d KiB\t%.2f\n", size / 1024, budget, size / 1024 / budget }')
+  printf 'workload\tours\treference\tratio (ours / reference)\n%s\n' "$rows" | awk -F '\t' '
+    { for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) } }
+    END { for (r = 1; r <= NR; r++) printf "%-*s  %*s  %*s  %*s\n", width[1], cell[r, 1], width[2], cell[r, 2],
+                                             width[3], cell[r, 3], width[4], cell[r, 4] }'
 }
 
 case "${1:-}" in
   setup) setup ;;
   build) build ;;
   test) setup; build; run_tests ;;
+  fuzz) fuzz "${2:-30}" ;;
+  bench) bench ;;
   demo) build; exec tests/wine/demo.sh build/native ;;
-  *) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
+  *) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2 ;;
 esac

@@ -1,22 +1,21 @@
 // Downloads one large file from a loopback server with the download client
 // and with curl, in the same run and from the same server, and prints the
-// throughput of each and their ratio.
+// throughput of each and their ratio (on stderr) and its row of the table.
 //   download_bench [MiB]     (256 by default)
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "bench.h"
 #include "net/http_downloader.h"
 #include "support/http_server.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+using bench::Clock;
+using bench::Seconds;
 
 double MiBPerSecond(std::uint64_t bytes, double seconds) { return static_cast<double>(bytes) / (1 << 20) / seconds; }
 
@@ -55,9 +54,10 @@ int main(int argc, char** argv) {
   }
   const double oursRate = MiBPerSecond(size, oursSeconds);
   const double curlRate = MiBPerSecond(size, curlSeconds);
-  std::printf("%llu MiB over loopback\n", static_cast<unsigned long long>(mebibytes));
-  std::printf("  client  %8.1f MiB/s  (%.3f s)\n", oursRate, oursSeconds);
-  std::printf("  curl    %8.1f MiB/s  (%.3f s)\n", curlRate, curlSeconds);
-  std::printf("  client/curl throughput ratio: %.2f\n", oursRate / curlRate);
+  std::fprintf(stderr, "%llu MiB over loopback\n", static_cast<unsigned long long>(mebibytes));
+  std::fprintf(stderr, "  client  %8.1f MiB/s  (%.3f s)\n", oursRate, oursSeconds);
+  std::fprintf(stderr, "  curl    %8.1f MiB/s  (%.3f s)\n", curlRate, curlSeconds);
+  std::fprintf(stderr, "  client/curl throughput ratio: %.2f\n", oursRate / curlRate);
+  bench::PrintRow("download, " + std::to_string(mebibytes) + " MiB over loopback (vs curl)", oursSeconds, curlSeconds);
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "app/state.h"
 #include "app/texts.h"
+#include "forms/directory_form.h"
 #include "forms/install_form.h"
 #include "net/player_offer.h"
 #include "setup/space_check.h"
@@ -40,6 +41,7 @@ TfrmMain::TfrmMain(ui::Form* owner)
   btnOK.OnClick = [this] { btnOKClick(); };
   btnCancel.OnClick = [this] { btnCancelClick(); };
   rgPackage.OnClick = [this] { rgPackageClick(); };
+  btnChange.OnClick = [this] { btnChangeClick(); };
   ui::Dispatch([this] { FormCreate(); });
 }
 
@@ -62,6 +64,25 @@ void TfrmMain::FormCreate() {
 
 void TfrmMain::rgPackageClick() {
   State.Package->Header.SelectedVariant = static_cast<std::uint32_t>(rgPackage.ItemIndex());
+}
+
+// The chooser replaces ProgramFilesRoot only on OK; the folder is composed
+// again however it closed.
+void TfrmMain::btnChangeClick() {
+  std::unique_ptr<TfrmDirectory> chooser;
+  try {
+    chooser = std::make_unique<TfrmDirectory>(this);
+  } catch (...) {
+    ui::ShowMessage(text::kOutOfMemory);
+    Close();
+    return;
+  }
+  State.frmDirectory = chooser.get();
+  chooser->ShowModal();
+  State.frmDirectory = nullptr;
+  chooser.reset();
+  State.InstallDirectory = AppendProductFolder(State.ProgramFilesRoot);
+  edtDirectory.SetText(State.InstallDirectory);
 }
 
 // The space check, then the install dialog; once that has opened, the main

@@ -19,5 +19,6 @@ class TfrmMain : public ui::Form {
   void FormCreate();
   void rgPackageClick();
   void btnOKClick();
+  void btnChangeClick();
   void btnCancelClick();
 };

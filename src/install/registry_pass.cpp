@@ -67,9 +67,13 @@ const char* WriteGuarded(const Value& value, InstallBars& bars) {
   return nullptr;
 }
 
+// A key named by an empty text (an empty product name or main program file
+// name) would be the shared App Paths or Uninstall key itself, whose values
+// belong to every product: such a key counts as one that cannot be made.
 const char* WriteKey(const Key& key, InstallBars& bars) {
   State.WorkText = key.path;
-  if (!State.SharedRegistry->OpenKey(State.WorkText, true)) return text::kRegistryError;
+  if (EndsWithBackslash(State.WorkText) || !State.SharedRegistry->OpenKey(State.WorkText, true))
+    return text::kRegistryError;
   for (const Value& value : key.values)
     if (const char* failure = WriteGuarded(value, bars)) return failure;
   State.SharedRegistry->CloseKey();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -58,6 +59,12 @@ struct FileApi {
   bool (*MoveOver)(const char* source, const char* target);
   // Deletes a file; false when it could not be deleted.
   bool (*Remove)(const char* path);
+
+  // The letters of the drives in use, upper case and in order ("CDZ").
+  std::string (*DriveLetters)();
+  // The names of a folder's subfolders in no particular order, without "."
+  // and ".." and without hidden ones; false when it cannot be listed.
+  bool (*ListSubfolders)(const char* directory, std::vector<std::string>* names);
 };
 
 // The real implementation; tests may replace entries and must restore them.

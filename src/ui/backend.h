@@ -25,6 +25,8 @@ void ShowItems(RadioGroup& group);  // an item was added
 void ShowItemIndex(RadioGroup& group);
 void ShowLines(Memo& memo);
 void ShowProgress(ProgressBar& bar);
+void ShowDrive(DriveComboBox& combo);      // the drive chosen
+void ShowDirectory(DirectoryListBox& list);  // its entries and directory
 
 // Shows the form and handles input until form.Closed(); modal runs disable
 // the owner meanwhile. The form is hidden again afterwards.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app/paths.h"
 #include "app/texts.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "ui/backend.h"
 #include "ui/ui.h"
@@ -82,6 +84,138 @@ void ProgressBar::Clamp(std::int64_t position) {
   backend::ShowProgress(*this);
 }
 
+namespace {
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+unsigned char LowerAscii(char c) {
+  auto b = static_cast<unsigned char>(c);
+  return b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b - 'A' + 'a') : b;
+}
+
+// The directory a path names, as the list shows it: "X:\" at a drive root,
+// no final backslash elsewhere. False unless the path starts at a drive's
+// root.
+bool DirectoryOf(std::string path, std::string* directory) {
+  if (path.size() < 2 || path[1] != ':' || UpperAscii(path[0]) < 'A' || UpperAscii(path[0]) > 'Z')
+    return false;
+  if (path.size() == 2) path += '\\';
+  if (path[2] != '\\') return false;
+  while (path.size() > 3 && EndsWithBackslash(path)) path.pop_back();
+  *directory = path;
+  return true;
+}
+
+// The root as shown ("C:\"), then every folder name down to the directory;
+// a 0x5C second byte of a double-byte character separates nothing.
+std::vector<std::string> EntriesDownTo(const std::string& directory) {
+  std::vector<std::string> entries{{UpperAscii(directory[0]), ':', '\\'}};
+  std::string name;
+  for (std::size_t i = 3; i < directory.size(); ++i) {
+    if (platform::IsAnsiLeadByte(static_cast<unsigned char>(directory[i])) && i + 1 < directory.size()) {
+      name += directory[i];
+      name += directory[++i];
+    } else if (directory[i] == '\\') {
+      if (!name.empty()) entries.push_back(name);
+      name.clear();
+    } else {
+      name += directory[i];
+    }
+  }
+  if (!name.empty()) entries.push_back(name);
+  return entries;
+}
+
+// By byte value, letters of either case alike.
+bool ComesFirstByName(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+}
+
+}  // namespace
+
+DriveComboBox::DriveComboBox(Form& form, const ControlDesc& desc)
+    : Control(form, desc), drives_(platform::Files.DriveLetters()) {}
+
+std::vector<std::string> DriveComboBox::Items() const {
+  std::vector<std::string> items;
+  for (char letter : drives_) items.push_back({letter, ':'});
+  return items;
+}
+
+int DriveComboBox::ItemIndex() const {
+  std::size_t index = drive_ ? drives_.find(drive_) : std::string::npos;
+  return index == std::string::npos ? -1 : static_cast<int>(index);
+}
+
+void DriveComboBox::SetDirList(DirectoryListBox& list) {
+  dirList_ = &list;
+  list.driveCombo_ = this;
+  if (!list.Directory().empty()) Follow(list.Directory()[0]);
+}
+
+void DriveComboBox::SetDrive(char letter) {
+  letter = UpperAscii(letter);
+  if (dirList_) {
+    dirList_->EnterDrive(letter);  // the list makes this follow
+  } else {
+    Follow(letter);
+  }
+}
+
+// The window may show the user's pick even when it could not be entered:
+// it is shown the drive in force again.
+void DriveComboBox::Choose(int index) {
+  if (index >= 0 && index < static_cast<int>(drives_.size()) && drives_[static_cast<std::size_t>(index)] != drive_)
+    Dispatch([this, index] { SetDrive(drives_[static_cast<std::size_t>(index)]); });
+  backend::ShowDrive(*this);
+}
+
+void DriveComboBox::Follow(char letter) {
+  drive_ = UpperAscii(letter);
+  backend::ShowDrive(*this);
+}
+
+void DirectoryListBox::SetDirectory(const std::string& path) {
+  if (!Enter(path)) throw Exception(path + text::kCannotRead);
+}
+
+bool DirectoryListBox::Enter(const std::string& path) {
+  std::string directory;
+  std::vector<std::string> subfolders;
+  if (!DirectoryOf(path, &directory) || !platform::Files.ListSubfolders(directory.c_str(), &subfolders))
+    return false;
+  std::sort(subfolders.begin(), subfolders.end(), ComesFirstByName);
+  items_ = EntriesDownTo(directory);
+  current_ = static_cast<int>(items_.size()) - 1;
+  items_.insert(items_.end(), subfolders.begin(), subfolders.end());
+  const bool changed = directory != directory_;
+  directory_ = directory;
+  lastOnDrive_[UpperAscii(directory[0])] = directory;
+  backend::ShowDirectory(*this);
+  if (driveCombo_) driveCombo_->Follow(directory[0]);
+  if (changed) Dispatch(OnChange);
+  return true;
+}
+
+std::string DirectoryListBox::ItemPath(int index) const {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return "";
+  std::string path = directory_.substr(0, 3);
+  if (index > current_) return directory_ + (current_ > 0 ? "\\" : "") + items_[static_cast<std::size_t>(index)];
+  for (int i = 1; i <= index; ++i) path += (i > 1 ? "\\" : "") + items_[static_cast<std::size_t>(i)];
+  return path;
+}
+
+void DirectoryListBox::Open(int index) {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return;
+  Dispatch([this, index] { SetDirectory(ItemPath(index)); });
+}
+
+void DirectoryListBox::EnterDrive(char letter) {
+  auto last = lastOnDrive_.find(letter);
+  if (last != lastOnDrive_.end() && Enter(last->second)) return;
+  SetDirectory({letter, ':', '\\'});
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -115,6 +249,8 @@ std::unique_ptr<Control> MakeControl(Form& form, const ControlDesc& desc) {
     case ControlKind::RadioGroup: return std::make_unique<RadioGroup>(form, desc);
     case ControlKind::Memo: return std::make_unique<Memo>(form, desc);
     case ControlKind::ProgressBar: return std::make_unique<ProgressBar>(form, desc);
+    case ControlKind::DriveComboBox: return std::make_unique<DriveComboBox>(form, desc);
+    case ControlKind::DirectoryListBox: return std::make_unique<DirectoryListBox>(form, desc);
   }
   throw Exception(std::string("control of unknown kind: ") + desc.name);
 }

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -44,7 +45,8 @@ enum class ControlKind : std::uint8_t {
   RadioGroup,
   Memo,
   ProgressBar,
-  // Still to come: a drive combo box linked to a directory list box.
+  DriveComboBox,
+  DirectoryListBox,
 };
 
 // Settings of a control; each applies to the kinds named.
@@ -201,6 +203,77 @@ class ProgressBar : public Control {
   std::int32_t max_;
   std::int32_t step_;
   std::int32_t position_ = 0;
+};
+
+class DirectoryListBox;
+
+// The drives in use, each shown as its upper-case letter and a colon. Linked
+// to a directory list, it moves the list to the drive chosen and follows the
+// list to the drive it moves to.
+class DriveComboBox : public Control {
+ public:
+  DriveComboBox(Form& form, const ControlDesc& desc);
+
+  const std::string& Drives() const { return drives_; }  // the letters, in order
+  std::vector<std::string> Items() const;                // "C:" ...
+  char Drive() const { return drive_; }                  // 0 before any is chosen
+  int ItemIndex() const;                                 // -1 for none
+
+  // Links both ways, once; from then on this follows the list's drive.
+  void SetDirList(DirectoryListBox& list);
+  // Chooses the drive; a linked list moves to the directory it last showed
+  // there, or else to the drive's root. ui::Exception when neither can be
+  // entered; both then stay as they were.
+  void SetDrive(char letter);
+  // The user picked item index; an error is shown, not passed on.
+  void Choose(int index);
+
+ private:
+  friend class DirectoryListBox;
+  void Follow(char letter);  // shows the list's drive
+
+  std::string drives_;
+  char drive_ = 0;
+  DirectoryListBox* dirList_ = nullptr;
+};
+
+// A directory's place on its drive: the drive's root, the folders down to
+// the directory, the directory itself (the entry that is ItemIndex()), then
+// its subfolders by name. Directory() is a full path with no final backslash
+// except at a drive root ("C:\", "C:\Program Files").
+class DirectoryListBox : public Control {
+ public:
+  static constexpr int kItemHeight = 16;  // pixels
+
+  using Control::Control;
+  std::function<void()> OnChange;  // Directory() changed
+
+  const std::string& Directory() const { return directory_; }
+  // ui::Exception when the path cannot be entered; the list then stays
+  // where it was.
+  void SetDirectory(const std::string& path);
+  // The same, false instead of an exception.
+  bool Enter(const std::string& path);
+
+  const std::vector<std::string>& Items() const { return items_; }
+  int ItemIndex() const { return current_; }
+  // Indentation of entry index: the root 0, each folder below it one more.
+  int Level(int index) const { return index <= current_ ? index : current_ + 1; }
+  // The full path that entry index stands for.
+  std::string ItemPath(int index) const;
+  // The user opened entry index (double-click or Enter): it becomes the
+  // directory. An error is shown, not passed on.
+  void Open(int index);
+
+ private:
+  friend class DriveComboBox;
+  void EnterDrive(char letter);
+
+  std::string directory_;
+  std::vector<std::string> items_;
+  int current_ = -1;
+  std::map<char, std::string> lastOnDrive_;
+  DriveComboBox* driveCombo_ = nullptr;
 };
 
 // The lines of a text: split at CR, LF or CR LF; a break at the very end

@@ -32,15 +32,15 @@ distribution is laid out; the item sources are laid out with them::
 The calls: `distribution` lays out a distribution folder, `start` runs a
 program (`Program.wait_exit` gives its exit code), `wait_window`,
 `wait_gone`, `wait_message_box` and `answer` meet windows, `controls`,
-`control`, `text`, `checked`, `focus` and `progress` read them, `click`, `mouse`,
-`keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
+`control`, `text`, `checked`, `focus`, `progress` and `items` read them,
+`click`, `mouse`, `keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
 and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
-stand-in for the running product and `mutex_exists` probes a name,
-`hold_file` keeps a file open for exclusive use, `run` runs a helper
-program to its end (tests/wine/lnkinfo reads a shortcut) and `host_path`
-finds where a Windows path of the prefix lies on the host. `skip` ends a
-scenario that cannot run here, saying why; the file then exits with 77,
-which ctest reports as skipped.
+stand-in for the running product, `mutex_exists` probes a name and
+`map_drive` adds a drive letter, `hold_file` keeps a file open for
+exclusive use, `run` runs a helper program to its end (tests/wine/lnkinfo
+reads a shortcut) and `host_path` finds where a Windows path of the prefix
+lies on the host. `skip` ends a scenario that cannot run here, saying why;
+the file then exits with 77, which ctest reports as skipped.
 
 Everything a scenario meets is bounded: each wait has a timeout, every wait
 is cut to the scenario's `deadline` (60 s), and a watchdog ends all its
@@ -500,6 +500,17 @@ class Scenario:
         program = Path(program)
         return Program(self, self._wine(program, args, cwd=program.parent), program.name)
 
+    def map_drive(self, letter, folder):
+        """Makes drive letter: name a host folder, through a link in the
+        prefix's dosdevices. Wine takes in its drives when the prefix starts,
+        so the prefix is restarted: call this before starting any program."""
+        if any(p.poll() is None for p in self._processes if p is not self._driver):
+            raise HarnessError("map_drive: programs are running")
+        os.symlink(Path(folder).resolve(), self.prefix / "dosdevices" / f"{letter.lower()}:")
+        self._wineserver("-k")
+        self._driver.wait(10)
+        self._start_driver()
+
     def _hold(self, helper, argument, what):
         popen = self._wine(helper, [argument], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
         line = _Lines(popen.stdout).next(self.bounded(DEFAULT_WAIT), what)
@@ -649,6 +660,13 @@ class Scenario:
         """The hwnd of the control that has the keyboard focus in the
         window's thread ("0x0" when none)."""
         return self._request("focus", window.hwnd)[0][0]
+
+    def items(self, control):
+        """The items of a list box or combo box, and the index of the selected
+        one (-1 for none)."""
+        records = self._request("items", control.hwnd)
+        selected = [i for i, (_, on) in enumerate(records) if on == "1"]
+        return [text for text, _ in records], selected[0] if selected else -1
 
     def click(self, control):
         """BM_CLICK on a button, check box or radio item."""

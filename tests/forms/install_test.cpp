@@ -34,6 +34,7 @@ class Install : public ::testing::Test {
     target_.WindowsPath('I');
     menu_.WindowsPath('M');
     package_.productName = "Prod";
+    package_.mainProgram = "app.exe";
     package_.variantNames = {"Standard", "Full"};
   }
   void TearDown() override {

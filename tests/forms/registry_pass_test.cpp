@@ -2,6 +2,8 @@
 // as stored, and where a refused key or a failed write stops the pass.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <map>
 #include <memory>
 #include <new>
@@ -25,6 +27,8 @@ constexpr const char* kMenu = "C:\\Menu\\Prod\\";
 constexpr const char* kProductKey = "SOFTWARE\\Vendor\\Prod\\CurrentVersion";
 constexpr const char* kAppPathKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\viewer.exe";
 constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Prod";
+constexpr const char* kAppPaths = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+constexpr const char* kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The seam's calls as the pass makes them, and which of them fail.
 platform::RegistryApi realRegistry;
@@ -252,6 +256,31 @@ TEST_F(RegistryPass, AKeyThatCannotBeMadeEndsThePassWithNoKeyOpen) {
     EXPECT_EQ(form_->bars.all.Position(), static_cast<std::int32_t>(c.written));
     EXPECT_FALSE(KeyExists(c.key));
     ExpectNoKeyOpen();
+    platform::ClearNativeRegistry();
+  }
+}
+
+TEST_F(RegistryPass, NeverWritesIntoTheSharedKeysThemselves) {
+  struct Case {
+    const char* name;
+    std::function<void(PackageDescription&)> change;
+    std::size_t written;
+  } cases[] = {
+      {"no main program", [](PackageDescription& p) { p.mainProgram = ""; }, 4},
+      {"a main program that names a folder", [](PackageDescription& p) { p.mainProgram = "bin\\"; }, 4},
+      {"no product name", [](PackageDescription& p) { p.productName = ""; }, 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PackageDescription original = package_;
+    c.change(package_);
+    EXPECT_EQ(Run(), text::kRegistryError);
+    EXPECT_EQ(writes.size(), c.written);
+    Stored stored;
+    EXPECT_FALSE(Read(std::string(kAppPaths) + "\\", &stored));
+    EXPECT_FALSE(Read(std::string(kUninstall) + "\\DisplayName", &stored));
+    ExpectNoKeyOpen();
+    package_ = original;
     platform::ClearNativeRegistry();
   }
 }

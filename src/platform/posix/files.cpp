@@ -128,11 +128,34 @@ bool Remove(const char* path) {
   return !host.empty() && ::unlink(host.c_str()) == 0;
 }
 
+// The mapped drives stand for the drives in use.
+std::string DriveLetters() {
+  std::string letters;
+  for (const auto& drive : Drives()) letters += drive.first;
+  return letters;
+}
+
+// A name that starts with a dot counts as hidden, as Wine takes it.
+bool ListSubfolders(const char* directory, std::vector<std::string>* names) {
+  std::string host = HostPath(directory);
+  std::error_code error;
+  if (host.empty()) return false;
+  std::filesystem::directory_iterator entries(host, error);
+  if (error) return false;
+  names->clear();
+  for (const auto& entry : entries) {
+    std::string name = entry.path().filename().string();
+    if (name[0] != '.' && entry.is_directory(error)) names->push_back(name);
+  }
+  return true;
+}
+
 }  // namespace
 
-FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
-                 CreateForWriting, Read,           Write,          Close,         Copy,
-                 ClearAttributes, CreateDirectories, MoveOver,     Remove};
+FileApi Files = {FileExists,       DirectoryExists,   FindFirstEntry, DiskFreeSpace,  OpenForReading,
+                 CreateForWriting, Read,              Write,          Close,          Copy,
+                 ClearAttributes,  CreateDirectories, MoveOver,       Remove,         DriveLetters,
+                 ListSubfolders};
 
 void MapDrive(char letter, const std::string& hostFolder) {
   Drives()[static_cast<char>(std::toupper(static_cast<unsigned char>(letter)))] = hostFolder;

@@ -23,8 +23,11 @@ std::map<std::string, Key>& Keys() {
   return keys;
 }
 
+// A trailing backslash names the same key, as on Windows.
 std::string FullPath(RegistryRoot root, const char* path) {
-  return Folded((root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(path));
+  std::string full = Folded((root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + std::string(path));
+  while (full.back() == '\\') full.pop_back();
+  return full;
 }
 
 RegistryKey OpenKey(RegistryRoot root, const char* path) {

@@ -87,10 +87,84 @@ bool MoveOver(const char* source, const char* target) {
 
 bool Remove(const char* path) { return DeleteFileA(path) != FALSE; }
 
+
+// A letter whose root is not there is not offered.
+std::string DriveLetters() {
+  std::string letters;
+  DWORD drives = GetLogicalDrives();
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (!(drives & (1u << (letter - 'A')))) continue;
+    const char root[] = {letter, ':', '\\', '\0'};
+    if (GetDriveTypeA(root) != DRIVE_NO_ROOT_DIR) letters += letter;
+  }
+  return letters;
+}
+
+// A drive without its disc fails quietly instead of asking the user.
+class QuietErrors {
+ public:
+  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS)) {}
+  ~QuietErrors() { SetErrorMode(previous_); }
+  QuietErrors(const QuietErrors&) = delete;
+  QuietErrors& operator=(const QuietErrors&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+class Search {
+ public:
+  Search(const std::string& pattern, WIN32_FIND_DATAA* found) : handle_(FindFirstFileA(pattern.c_str(), found)) {}
+  ~Search() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  Search(const Search&) = delete;
+  Search& operator=(const Search&) = delete;
+  bool Found() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Next(WIN32_FIND_DATAA* found) const { return FindNextFileA(handle_, found) != FALSE; }
+
+ private:
+  HANDLE handle_;
+};
+
+bool IsSubfolder(const WIN32_FIND_DATAA& found) {
+  const std::string name = found.cFileName;
+  return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) &&
+         name != "." && name != "..";
+}
+
+// A final 0x5C that is the second byte of a double-byte character is no
+// separator.
+bool EndsWithSeparator(const std::string& text) {
+  if (text.empty() || text.back() != '\\') return false;
+  std::size_t leads = 0;
+  for (std::size_t i = text.size() - 1; i > 0 && IsDBCSLeadByte(static_cast<BYTE>(text[i - 1])); --i) ++leads;
+  return leads % 2 == 0;
+}
+
+bool ListSubfolders(const char* directory, std::vector<std::string>* names) {
+  std::string pattern = directory;
+  if (!EndsWithSeparator(pattern)) pattern += '\\';
+  pattern += '*';
+  QuietErrors quiet;
+  WIN32_FIND_DATAA found;
+  Search search(pattern, &found);
+  if (!search.Found()) {
+    // An empty drive root has not even "." to find.
+    return GetLastError() == ERROR_FILE_NOT_FOUND && DirectoryExists(directory);
+  }
+  names->clear();
+  do {
+    if (IsSubfolder(found)) names->push_back(found.cFileName);
+  } while (search.Next(&found));
+  return true;
+}
+
 }  // namespace
 
-FileApi Files = {FileExists,     DirectoryExists,  FindFirstEntry, DiskFreeSpace, OpenForReading,
-                 CreateForWriting, Read,           Write,          Close,         Copy,
-                 ClearAttributes, CreateDirectories, MoveOver,     Remove};
+FileApi Files = {FileExists,       DirectoryExists,   FindFirstEntry, DiskFreeSpace,  OpenForReading,
+                 CreateForWriting, Read,              Write,          Close,          Copy,
+                 ClearAttributes,  CreateDirectories, MoveOver,       Remove,         DriveLetters,
+                 ListSubfolders};
 
 }  // namespace platform

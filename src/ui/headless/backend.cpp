@@ -1,6 +1,7 @@
 // The headless back end: no windows; runs and message boxes are played by
 // the test's User (user.h).
 #include <algorithm>
+#include <cctype>
 
 #include "ui/backend.h"
 #include "ui/headless/user.h"
@@ -23,6 +24,8 @@ void ShowItems(RadioGroup&) {}
 void ShowItemIndex(RadioGroup&) {}
 void ShowLines(Memo&) {}
 void ShowProgress(ProgressBar&) {}
+void ShowDrive(DriveComboBox&) {}
+void ShowDirectory(DirectoryListBox&) {}
 
 void RunForm(Form& form, bool) {
   if (headless::User* user = headless::User::Current()) {
@@ -52,7 +55,7 @@ namespace {
 
 User* current = nullptr;
 
-Step Make(Step::Action action) { return Step{action, {}, 0, {}}; }
+Step Make(Step::Action action) { return Step{action, {}, 0, {}, {}, -1}; }
 
 // The answers a box of these flags offers.
 std::vector<int> Buttons(unsigned flags) {
@@ -77,6 +80,24 @@ Step Click(const std::string& control) {
 Step PressEnter() { return Make(Step::Action::Enter); }
 Step PressEscape() { return Make(Step::Action::Escape); }
 Step CloseBox() { return Make(Step::Action::CloseBox); }
+Step ChooseDrive(const std::string& control, char letter) {
+  Step step = Make(Step::Action::ChooseDrive);
+  step.control = control;
+  step.item = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(letter))));
+  return step;
+}
+Step OpenItem(const std::string& control, const std::string& entry) {
+  Step step = Make(Step::Action::Open);
+  step.control = control;
+  step.item = entry;
+  return step;
+}
+Step OpenItemAt(const std::string& control, int index) {
+  Step step = Make(Step::Action::Open);
+  step.control = control;
+  step.index = index;
+  return step;
+}
 Step Answer(int button) {
   Step step = Make(Step::Action::Answer);
   step.answer = button;
@@ -133,6 +154,29 @@ void User::Perform(Form& form, const Step& step) {
       }
       return;
     }
+    case Step::Action::ChooseDrive:
+      try {
+        auto& combo = form.Find<DriveComboBox>(step.control);
+        std::size_t index = combo.Drives().find(step.item);
+        if (index == std::string::npos) throw Exception("no drive " + step.item + ":");
+        combo.Choose(static_cast<int>(index));
+      } catch (const std::exception& e) {
+        Problem("cannot choose a drive in " + step.control + where + ": " + e.what());
+      }
+      return;
+    case Step::Action::Open:
+      try {
+        auto& list = form.Find<DirectoryListBox>(step.control);
+        const std::vector<std::string>& items = list.Items();
+        auto named = std::find(items.begin(), items.end(), step.item);
+        int index = step.item.empty() ? step.index : static_cast<int>(named - items.begin());
+        if (index < 0 || index >= static_cast<int>(items.size()))
+          throw Exception("no entry " + (step.item.empty() ? std::to_string(step.index) : step.item));
+        list.Open(index);
+      } catch (const std::exception& e) {
+        Problem("cannot open in " + step.control + where + ": " + e.what());
+      }
+      return;
     case Step::Action::Enter:
       if (Button* button = form.DefaultButton()) button->Click();
       return;

@@ -14,6 +14,8 @@
 //   ui::headless::User user({
 //       Click("rgPackage.1"),          // choose the second variant
 //       Click("btnChange"),            // opens the chooser: its own run
+//       ChooseDrive("dcxDrive", 'D'),  //   another drive
+//       OpenItem("dlxDirectory", "Apps"), //   a subfolder of its root
 //       PressEscape(),                 //   closes the chooser
 //       Check([](ui::Form& f) { ... }),// read the main form in the middle
 //       Click("btnOK"),
@@ -43,11 +45,13 @@
 namespace ui::headless {
 
 struct Step {
-  enum class Action { Click, Enter, Escape, CloseBox, Answer, Check };
+  enum class Action { Click, Enter, Escape, CloseBox, Answer, Check, ChooseDrive, Open };
   Action action;
-  std::string control;              // Click
+  std::string control;              // Click, ChooseDrive, Open
   int answer = 0;                   // Answer
   std::function<void(Form&)> check; // Check
+  std::string item;                 // ChooseDrive: the letter; Open: the entry's text
+  int index = -1;                   // Open: the entry's index, when item is empty
 };
 
 // A button, or a radio item by its item name ("rgPackage.0" ...).
@@ -55,6 +59,12 @@ Step Click(const std::string& control);
 Step PressEnter();   // the default button
 Step PressEscape();  // the cancel button
 Step CloseBox();     // the title bar's close button
+// Picks the drive of that letter in a drive combo box.
+Step ChooseDrive(const std::string& control, char letter);
+// Double-clicks an entry of a directory list: the first one showing that
+// text, or the one at index.
+Step OpenItem(const std::string& control, const std::string& entry);
+Step OpenItemAt(const std::string& control, int index);
 Step Answer(int button);
 // Runs check on the form that is waiting; an exception out of it is a
 // problem.

@@ -47,6 +47,11 @@ constexpr int kFontHeight = 12;
 // manager sends on its own.
 constexpr int kFirstControlId = 100;
 constexpr int kFirstItemId = 100;
+// A drive combo box is made this much taller than its closed field: the
+// height of its drop-down list.
+constexpr int kDropDownHeight = 160;
+// Folders of a directory list are indented by this much per level.
+constexpr int kIndent = 8;
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
@@ -168,20 +173,32 @@ void SyncProgress(HWND hwnd, const ProgressBar& bar) {
 
 // --- keys -----------------------------------------------------------------
 
-// Enter presses the focused button, else the default one; Esc the cancel
-// button. Both are taken even when there is no such button, so that no
-// control acts on them on its own.
-void DialogKey(Form& form, WPARAM key) {
-  if (!IsWindowEnabled(form.Window()->hwnd)) return;
+bool IsDroppedDown(HWND hwnd, const Control* control) {
+  return control && control->Kind() == ControlKind::DriveComboBox &&
+         SendMessageA(hwnd, CB_GETDROPPEDSTATE, 0, 0);
+}
+
+// Enter opens the selected entry of a focused directory list, else presses
+// the focused button, else the default one; Esc presses the cancel button.
+// Both are taken even when there is no such button, so that no control acts
+// on them on its own; only a dropped-down drive list keeps them, to close.
+// False when the key is left to the focused control.
+bool DialogKey(Form& form, WPARAM key) {
+  if (!IsWindowEnabled(form.Window()->hwnd)) return true;
+  HWND focus = GetFocus();
+  Control* focused = ControlOf(form, focus);
+  if (IsDroppedDown(focus, focused)) return false;
   Button* button = nullptr;
-  if (key == VK_RETURN) {
-    Control* focused = ControlOf(form, GetFocus());
+  if (key == VK_RETURN && focused && focused->Kind() == ControlKind::DirectoryListBox) {
+    static_cast<DirectoryListBox*>(focused)->Open(static_cast<int>(SendMessageA(focus, LB_GETCURSEL, 0, 0)));
+  } else if (key == VK_RETURN) {
     button = focused && focused->Kind() == ControlKind::Button ? static_cast<Button*>(focused)
                                                                 : form.DefaultButton();
   } else {
     button = form.CancelButton();
   }
   if (button) button->Click();
+  return true;
 }
 
 bool IsDialogKey(UINT message, WPARAM key) {
@@ -190,12 +207,91 @@ bool IsDialogKey(UINT message, WPARAM key) {
 
 // --- window procedures ----------------------------------------------------
 
-void Command(Form& form, HWND child, int id) {
+// A drive is taken once a dropped-down list closes on it, or at once when
+// the closed box is stepped with the keys; a list closed without a choice
+// shows the drive in force again.
+void DriveCommand(DriveComboBox& combo, HWND hwnd, int code) {
+  int chosen = static_cast<int>(SendMessageA(hwnd, CB_GETCURSEL, 0, 0));
+  if (code == CBN_SELENDOK || (code == CBN_SELCHANGE && !SendMessageA(hwnd, CB_GETDROPPEDSTATE, 0, 0)))
+    combo.Choose(chosen);
+  if (code == CBN_SELENDCANCEL) ShowDrive(combo);
+}
+
+void Command(Form& form, HWND child, int id, int code) {
   Control* control = ControlOf(form, child);
   if (!control) return;
-  if (control->Kind() == ControlKind::Button) static_cast<Button*>(control)->Click();
-  if (control->Kind() == ControlKind::RadioGroup)
-    static_cast<RadioGroup*>(control)->Choose(id - kFirstItemId);
+  switch (control->Kind()) {
+    case ControlKind::Button:
+      if (code == BN_CLICKED) static_cast<Button*>(control)->Click();
+      break;
+    case ControlKind::RadioGroup:
+      if (code == BN_CLICKED) static_cast<RadioGroup*>(control)->Choose(id - kFirstItemId);
+      break;
+    case ControlKind::DirectoryListBox:
+      if (code == LBN_DBLCLK)
+        static_cast<DirectoryListBox*>(control)->Open(static_cast<int>(SendMessageA(child, LB_GETCURSEL, 0, 0)));
+      break;
+    case ControlKind::DriveComboBox:
+      DriveCommand(*static_cast<DriveComboBox*>(control), child, code);
+      break;
+    default:
+      break;
+  }
+}
+
+// A GDI object selected into a device context for a while, then deleted.
+class Selected {
+ public:
+  Selected(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), old_(SelectObject(dc, object)) {}
+  ~Selected() {
+    SelectObject(dc_, old_);
+    DeleteObject(object_);
+  }
+  Selected(const Selected&) = delete;
+  Selected& operator=(const Selected&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ object_;
+  HGDIOBJ old_;
+};
+
+// A folder of 15 x 11 pixels at x, y; an open one shows its front flap.
+void DrawFolder(HDC dc, int x, int y, bool open) {
+  Selected pen(dc, CreatePen(PS_SOLID, 1, RGB(128, 96, 0)));
+  Selected brush(dc, CreateSolidBrush(RGB(255, 208, 80)));
+  const POINT tab[] = {{x, y + 2}, {x + 1, y}, {x + 5, y}, {x + 6, y + 2}};
+  Polygon(dc, tab, 4);
+  Rectangle(dc, x, y + 2, x + 14, y + 11);
+  if (!open) return;
+  Selected flap(dc, CreateSolidBrush(RGB(255, 240, 176)));
+  const POINT front[] = {{x, y + 10}, {x + 3, y + 5}, {x + 15, y + 5}, {x + 13, y + 10}};
+  Polygon(dc, front, 4);
+}
+
+// The directory and the folders above it are open, its subfolders closed.
+void DrawDirectoryItem(const DRAWITEMSTRUCT& item, const DirectoryListBox& list) {
+  RECT rect = item.rcItem;
+  const bool selected = item.itemState & ODS_SELECTED;
+  FillRect(item.hDC, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const int index = static_cast<int>(item.itemID);
+  if (index >= 0 && index < static_cast<int>(list.Items().size())) {
+    int x = rect.left + 2 + list.Level(index) * kIndent;
+    DrawFolder(item.hDC, x, rect.top + (rect.bottom - rect.top - 11) / 2, index <= list.ItemIndex());
+    RECT textRect = {x + 19, rect.top, rect.right, rect.bottom};
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    DrawTextA(item.hDC, list.Items()[static_cast<std::size_t>(index)].c_str(), -1, &textRect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &rect);
+}
+
+bool DrawItem(Form& form, const DRAWITEMSTRUCT& item) {
+  Control* control = ControlOf(form, item.hwndItem);
+  if (!control || control->Kind() != ControlKind::DirectoryListBox) return false;
+  DrawDirectoryItem(item, *static_cast<DirectoryListBox*>(control));
+  return true;
 }
 
 LRESULT Colors(Form& form, UINT message, HDC dc, HWND child) {
@@ -228,9 +324,15 @@ LRESULT FormMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!form || !form->Window()) return DefWindowProcA(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && lParam)
-        Command(*form, reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+      if (lParam) Command(*form, reinterpret_cast<HWND>(lParam), LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_MEASUREITEM:  // sent while the list is made, before it knows its control
+      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType != ODT_LISTBOX) break;
+      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = DirectoryListBox::kItemHeight;
+      return TRUE;
+    case WM_DRAWITEM:
+      if (DrawItem(*form, *reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) return TRUE;
+      break;
     case WM_CLOSE:  // the close box, Alt+F4 or the system menu
       form->Close();
       return 0;
@@ -282,8 +384,8 @@ LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_KEYDOWN:
       if (IsDialogKey(message, wParam)) {  // sent straight to the control, not through the loop
-        if (Form* form = FormOf(GetAncestor(hwnd, GA_ROOT))) DialogKey(*form, wParam);
-        return 0;
+        Form* form = FormOf(GetAncestor(hwnd, GA_ROOT));
+        if (!form || DialogKey(*form, wParam)) return 0;
       }
       // A multi-line edit in a dialog passes Tab on to the next control itself.
       if (wParam == VK_TAB && WantsTabs(hwnd)) return 0;
@@ -294,8 +396,12 @@ LRESULT ControlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_COMMAND:  // from the items of a radio group, for the form
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORBTN: {
+      // A combo box hears its own list this way.
+      auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+      if (control && control->Kind() == ControlKind::DriveComboBox) break;
       return SendMessageA(GetParent(hwnd), message, wParam, lParam);
+    }
     case WM_ERASEBKGND: {  // a group box leaves its inside to its parent
       auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
       if (!control || control->Kind() != ControlKind::RadioGroup || HwndOf(*control) != hwnd) break;
@@ -387,6 +493,12 @@ ControlClass ClassOf(const ControlDesc& desc) {
       return {"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT};
     case ControlKind::ProgressBar:
       return {PROGRESS_CLASSA, 0, 0};
+    case ControlKind::DriveComboBox:
+      return {"COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case ControlKind::DirectoryListBox:
+      return {"LISTBOX",
+              WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+              WS_EX_CLIENTEDGE};
   }
   return {"STATIC", 0, 0};
 }
@@ -415,10 +527,7 @@ bool PreTranslate(MSG& msg) {
   HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
   Form* form = FormOf(root);
   if (!form) return false;
-  if (IsDialogKey(msg.message, msg.wParam)) {
-    DialogKey(*form, msg.wParam);
-    return true;
-  }
+  if (IsDialogKey(msg.message, msg.wParam) && DialogKey(*form, msg.wParam)) return true;
   return IsDialogMessageA(root, &msg) != FALSE;
 }
 
@@ -461,16 +570,31 @@ WindowPtr CreateFormWindow(Form& form) {
   return window;
 }
 
+// The closed field of a drive combo box keeps the height described; the
+// rest of the window is its drop-down list.
+void FillDrives(HWND hwnd, const DriveComboBox& combo) {
+  SendMessageA(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+               combo.Desc().bounds.height - 2 * GetSystemMetrics(SM_CYEDGE) - 2);
+  for (const std::string& item : combo.Items())
+    SendMessageA(hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
 WindowPtr CreateControlWindow(Control& control) {
   const ControlDesc& desc = control.Desc();
   const ControlClass kind = ClassOf(desc);
+  Bounds bounds = desc.bounds;
+  if (desc.kind == ControlKind::DriveComboBox) bounds.height += kDropDownHeight;
   WindowPtr window(new Window);
-  window->hwnd = MakeChild(kind.exStyle, kind.name, control.Text(), kind.style, desc.bounds,
+  window->hwnd = MakeChild(kind.exStyle, kind.name, control.Text(), kind.style, bounds,
                            control.Owner().Window()->hwnd, control.Owner().Window()->font,
                            kFirstControlId + IndexOf(control), &control, desc.name);
   if (desc.kind == ControlKind::Label) FitLabel(window->hwnd, control);
   if (desc.kind == ControlKind::ProgressBar)
     SyncProgress(window->hwnd, static_cast<const ProgressBar&>(control));
+  if (desc.kind == ControlKind::DriveComboBox) {
+    FillDrives(window->hwnd, static_cast<const DriveComboBox&>(control));
+    SendMessageA(window->hwnd, CB_SETCURSEL, static_cast<WPARAM>(static_cast<DriveComboBox&>(control).ItemIndex()), 0);
+  }
   return window;
 }
 
@@ -529,6 +653,22 @@ void ShowLines(Memo& memo) {
 
 void ShowProgress(ProgressBar& bar) {
   if (HWND hwnd = HwndOf(bar)) SyncProgress(hwnd, bar);
+}
+
+void ShowDrive(DriveComboBox& combo) {
+  if (HWND hwnd = HwndOf(combo)) SendMessageA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(combo.ItemIndex()), 0);
+}
+
+void ShowDirectory(DirectoryListBox& list) {
+  HWND hwnd = HwndOf(list);
+  if (!hwnd) return;
+  SendMessageA(hwnd, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(hwnd, LB_RESETCONTENT, 0, 0);
+  for (const std::string& item : list.Items())
+    SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageA(hwnd, LB_SETCURSEL, static_cast<WPARAM>(list.ItemIndex()), 0);
+  SendMessageA(hwnd, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd, nullptr, TRUE);
 }
 
 void RunForm(Form& form, bool modal) {

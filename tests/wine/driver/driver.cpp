@@ -85,6 +85,8 @@ Records Focus(const Fields& a) {
   return {{win::FormatWindow(info.hwndFocus)}};
 }
 
+Records Items(const Fields& a) { return win::Items(win::ParseWindow(a[1])); }
+
 Records Click(const Fields& a) {
   input::Click(win::ParseWindow(a[1]));
   return {};
@@ -160,6 +162,7 @@ constexpr Command kCommands[] = {
     {"checked", 2, Checked},      // HWND → 0, 1, 2 or -1
     {"progress", 2, Progress},    // HWND → position, low, high
     {"focus", 2, Focus},          // HWND → the focused window of its thread
+    {"items", 2, Items},          // HWND → text, selected (1 or 0) for each item
     {"click", 2, Click},          // HWND
     {"mouse", 2, Mouse},          // HWND [X Y]
     {"keys", 3, Keys},            // HWND KEY…

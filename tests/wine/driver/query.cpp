@@ -122,6 +122,23 @@ std::vector<HWND> Controls(HWND window) {
   return all;
 }
 
+std::vector<wire::Fields> Items(HWND control) {
+  const std::string kind = ClassName(control);
+  const bool list = kind == "ListBox";
+  if (!list && kind != "ComboBox") throw std::runtime_error("not a list box or combo box");
+  const UINT count = list ? LB_GETCOUNT : CB_GETCOUNT, length = list ? LB_GETTEXTLEN : CB_GETLBTEXTLEN,
+             get = list ? LB_GETTEXT : CB_GETLBTEXT, selected = list ? LB_GETCURSEL : CB_GETCURSEL;
+  const LRESULT n = Ask(control, count), chosen = Ask(control, selected);
+  std::vector<wire::Fields> items;
+  for (LRESULT i = 0; i < n; ++i) {
+    std::wstring text(static_cast<std::size_t>(Ask(control, length, static_cast<WPARAM>(i))) + 1, L'\0');
+    LRESULT got = Ask(control, get, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    items.push_back({wire::WideToUtf8(text), i == chosen ? "1" : "0"});
+  }
+  return items;
+}
+
 int CheckState(HWND control) {
   return IsCheckable(control) ? static_cast<int>(Ask(control, BM_GETCHECK)) : -1;
 }

@@ -37,6 +37,10 @@ wire::Fields DescribeWindow(HWND window);
 wire::Fields DescribeControl(HWND control);
 std::vector<HWND> Controls(HWND window);
 
+// The items of a list box or combo box, each as its text and "1" when it is
+// the selected one, else "0".
+std::vector<wire::Fields> Items(HWND control);
+
 // BM_GETCHECK of a check box or radio button; -1 for any other control.
 int CheckState(HWND control);
 

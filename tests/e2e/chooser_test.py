@@ -1,0 +1,156 @@
+"""The directory chooser under Wine: a second drive letter mapped to a
+folder of the scenario, picked with the keyboard or the mouse, and the main
+dialog's install directory after OK or Cancel."""
+
+from harness import main, scenario
+
+MAIN = "INSTALL - みなとビューア"
+TITLE = "INSTALL"
+CURRENT_VERSION = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
+CHOOSER = "インストール先の選択"
+PRODUCT = "みなとビューア"
+
+
+def start_sample(s):
+    """The sample distribution without its readme, started; its main dialog."""
+    sample = s.paths.win32 / "sample"
+    laid_out = {"INSTALL.EXE", "INSTALL.PKG", "INSTALL.TXT", "UNINST.EXE"}
+    files = {str(p.relative_to(sample)): p.read_bytes()
+             for p in sample.rglob("*") if p.is_file() and str(p.relative_to(sample)) not in laid_out}
+    dist = s.distribution(package=sample / "INSTALL.PKG", files=files, folders=["SAVE"],
+                          uninstaller=(sample / "UNINST.EXE").read_bytes())
+    return s.start(dist.program), s.wait_window(MAIN)
+
+
+def map_drive(s, letter, folders):
+    """Drive letter: a folder in the scenario's prefix (removed with it) that
+    holds these subfolders."""
+    root = s.prefix / f"drive_{letter.lower()}"
+    for folder in folders:
+        (root / folder).mkdir(parents=True, exist_ok=True)
+    s.map_drive(letter, root)
+
+
+def named(s, window):
+    return {c.name: c for c in s.controls(window) if c.name}
+
+
+def open_chooser(s, form):
+    s.click(named(s, form)["btnChange"])
+    chooser = s.wait_window(CHOOSER)
+    return chooser, named(s, chooser)
+
+
+@scenario
+def keyboard(s):
+    """Tab to the drive box, Down to the new drive, Tab to the list, Down to
+    a subfolder and Enter; OK, and the main dialog shows the new directory."""
+    map_drive(s, "D", ["Apps", "Games"])
+    app, form = start_sample(s)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\Program Files\\{PRODUCT}\\"
+    chooser, c = open_chooser(s, form)
+    assert s.text(c["edtDirectory"]) == f"C:\\Program Files\\{PRODUCT}\\"
+    drives, chosen = s.items(c["dcxDrive"])
+    assert drives[chosen] == "C:" and "D:" in drives, drives
+    entries, current = s.items(c["dlxDirectory"])
+    assert entries[:2] == ["C:\\", "Program Files"] and current == 1, entries
+    assert (c["dcxDrive"].rect.bottom - c["dcxDrive"].rect.top,
+            c["dlxDirectory"].rect.bottom - c["dlxDirectory"].rect.top) == (18, 129)
+
+    s.keys(chooser, "Tab", "Tab")  # from OK past Cancel and the read-only preview
+    s.keys(chooser, *["Down"] * (drives.index("D:") - chosen))
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\{PRODUCT}\\", "the preview on drive D:")
+    assert s.items(c["dlxDirectory"]) == (["D:\\", "Apps", "Games"], 0)
+    s.screenshot(chooser, "drive-D")
+
+    s.keys(chooser, "Tab", "Down", "Down", "Enter")
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\Games\\{PRODUCT}\\", "the preview in D:\\Games")
+    assert s.items(c["dlxDirectory"]) == (["D:\\", "Games"], 1)
+    s.screenshot(chooser, "games")
+    s.click(c["btnOK"])
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"D:\\Games\\{PRODUCT}\\"
+
+    chooser, c = open_chooser(s, form)  # starts at the last pick
+    assert s.text(c["edtDirectory"]) == f"D:\\Games\\{PRODUCT}\\"
+    s.keys(chooser, "Esc")
+    s.wait_gone(CHOOSER)
+    s.keys(form, "Esc")
+    assert app.wait_exit() == 0
+
+
+@scenario
+def double_click(s):
+    """Choosing the drive from the dropped-down list (Alt+Down, Down, Enter)
+    and double-clicking a subfolder; Cancel then leaves the main dialog as it
+    was."""
+    map_drive(s, "D", ["Apps"])
+    app, form = start_sample(s)
+    chooser, c = open_chooser(s, form)
+    drives, _ = s.items(c["dcxDrive"])
+    s.keys(chooser, "Tab", "Tab", "Alt+Down")
+    s.wait_until(lambda: any(w.class_name == "ComboLBox" for w in s.windows()), "the drive list to drop down")
+    s.keys(chooser, *["Down"] * drives.index("D:"), "Enter")
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\{PRODUCT}\\", "the preview on drive D:")
+    assert s.windows()[0].caption == CHOOSER  # Enter closed the list, not the chooser
+
+    row = 1  # "Apps", below the root
+    x, y = 40, row * 16 + 8
+    s.mouse(c["dlxDirectory"], x, y)  # twice at once: a double-click
+    s.mouse(c["dlxDirectory"], x, y)
+    s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\Apps\\{PRODUCT}\\", "the preview in D:\\Apps")
+    s.screenshot(chooser, "apps")
+    s.click(c["btnCancel"])
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\Program Files\\{PRODUCT}\\"
+    s.close(form)
+    assert app.wait_exit() == 0
+
+
+@scenario
+def start_directory_missing(s):
+    """A base directory that is gone is reported as the chooser is made; the
+    chooser then opens at the nearest folder above it that is there."""
+    s.reg_set(CURRENT_VERSION, "ProgramFilesDir", "C:\\Gone\\Apps")
+    app, form = start_sample(s)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\Gone\\Apps\\{PRODUCT}\\"
+    s.click(named(s, form)["btnChange"])
+    box = s.wait_message_box(TITLE)
+    assert box.text == "C:\\Gone\\Appsが読み込めませんでした", box.text
+    s.answer(box, "OK")
+    chooser = s.wait_window(CHOOSER)
+    c = named(s, chooser)
+    assert s.text(c["edtDirectory"]) == f"C:\\{PRODUCT}\\"
+    assert s.items(c["dlxDirectory"])[1] == 0
+    s.keys(chooser, "Enter")
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"C:\\{PRODUCT}\\"
+    s.keys(form, "Esc")
+    assert app.wait_exit() == 0
+
+
+@scenario
+def path_too_deep(s):
+    """A preview of 260 bytes or more is refused with its message and the
+    chooser stays open."""
+    deep = "D:\\" + "x" * 245  # the preview adds a backslash, the product (14 bytes), another
+    map_drive(s, "D", ["x" * 245])
+    s.reg_set(CURRENT_VERSION, "ProgramFilesDir", deep)
+    app, form = start_sample(s)
+    chooser, c = open_chooser(s, form)
+    assert s.text(c["edtDirectory"]) == f"{deep}\\{PRODUCT}\\"
+    s.click(c["btnOK"])
+    box = s.wait_message_box(TITLE)
+    assert box.text == "パス階層がOSの限界を超える可能性を検知しました"
+    assert box.window.owner == chooser.hwnd
+    s.answer(box, "OK")
+    assert s.windows()[0].caption == CHOOSER
+    s.keys(chooser, "Esc")
+    s.wait_gone(CHOOSER)
+    assert s.text(named(s, form)["edtDirectory"]) == f"{deep}\\{PRODUCT}\\"
+    s.keys(form, "Esc")
+    assert app.wait_exit() == 0
+
+
+if __name__ == "__main__":
+    main()
