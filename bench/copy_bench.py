@@ -105,7 +105,7 @@ def rows(build, win32, work):
     try:
         # Wine's start-up is left out of its row: copy_bench times its copy.
         subprocess.run(wine.command("wineboot", "-u"), env=wine.env, check=True, capture_output=True)
-        for label, spec in (("1 GiB, mixed sizes", MIXED), ("20,000 files of 2 KiB", SMALL)):
+        for label, spec in (("1 GiB in mixed sizes", MIXED), ("20,000 files of 2 KiB", SMALL)):
             source, target = work / "source", work / "target"
             fresh(source)
             lay_out(source, spec)
@@ -114,10 +114,10 @@ def rows(build, win32, work):
             cp = timed(["cp", "-r", source, target])
             fresh(target)
             ours = reported([native, source, target])
-            yield f"copy pass, {label} (native)", ours, cp
+            yield f"copy pass, {label}, native", ours, cp
             fresh(target)
             ours = reported(wine.command(exe, windows_path(source), windows_path(target)), wine.env)
-            yield f"copy pass, {label} (Wine)", ours, cp
+            yield f"copy pass, {label}, Wine", ours, cp
             fresh(target)
             fresh(source)
     finally:
@@ -133,7 +133,7 @@ def main():
     work.mkdir(parents=True, exist_ok=True)
     try:
         for workload, ours, reference in rows(args.build.resolve(), args.win32.resolve(), work):
-            print(f"row\t{workload} vs cp -r\t{ours:.2f} s\t{reference:.2f} s\t{ours / reference:.2f}",
+            print(f"row\t{workload} (vs cp -r)\t{ours:.2f} s\t{reference:.2f} s\t{ours / reference:.2f}",
                   flush=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
