@@ -26,13 +26,13 @@ SMALL = [(20_000, 2 << 10)]
 FILES_PER_FOLDER = 500
 
 
-def lay_out(root, spec):
+def lay_out(root, sizes):
     """Files of the given counts and sizes, FILES_PER_FOLDER to a folder, of
     random bytes (so that no file system can take a short cut)."""
     rng = random.Random(1)
     block = rng.randbytes(8 * MIB)
     number = 0
-    for count, size in spec:
+    for count, size in sizes:
         for _ in range(count):
             folder = root / f"d{number // FILES_PER_FOLDER:03d}"
             folder.mkdir(parents=True, exist_ok=True)
@@ -105,10 +105,10 @@ def rows(build, win32, work):
     try:
         # Wine's start-up is left out of its row: copy_bench times its copy.
         subprocess.run(wine.command("wineboot", "-u"), env=wine.env, check=True, capture_output=True)
-        for label, spec in (("1 GiB in mixed sizes", MIXED), ("20,000 files of 2 KiB", SMALL)):
+        for label, sizes in (("1 GiB in mixed sizes", MIXED), ("20,000 files of 2 KiB", SMALL)):
             source, target = work / "source", work / "target"
             fresh(source)
-            lay_out(source, spec)
+            lay_out(source, sizes)
             subprocess.run(["sync"], check=True)
             fresh(target)
             cp = timed(["cp", "-r", source, target])
