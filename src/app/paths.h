@@ -6,6 +6,9 @@
 #include <cstddef>
 #include <string>
 
+// A composed file or folder path must stay below this many bytes.
+constexpr std::size_t kPathLimit = 260;
+
 // True when the byte at index is the second byte of a double-byte character:
 // it follows an odd number of consecutive lead bytes.
 bool IsTrailByteAt(const std::string& text, std::size_t index);

@@ -19,7 +19,6 @@ using platform::Mutex;
 
 namespace {
 
-constexpr std::size_t kPathLimit = 260;
 constexpr std::size_t kShortcutPathLimit = 256;  // the shortcut pass adds ".lnk"
 constexpr std::size_t kStartMenuWarning = 240;
 constexpr const char* kProductMutex = "Kestrune";

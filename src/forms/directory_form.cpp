@@ -11,7 +11,6 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr std::size_t kPathLimit = 260;
 
 const ui::FormDesc kDirectoryForm = {
     "frmDirectory",

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/paths.h"
 #include "package/image.h"
 #include "platform/lzfile.h"
 
@@ -11,7 +12,6 @@ using Reason = LoadFailure::Reason;
 
 namespace {
 
-constexpr std::size_t kPathLimit = 260;
 
 int ReadPackageInt(int file, std::uint32_t* destination) {
   if (file < 0 || !destination) return 0;

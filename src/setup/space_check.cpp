@@ -10,7 +10,6 @@ using Next = SpaceCheckOutcome::Next;
 
 namespace {
 
-constexpr std::size_t kPathLimit = 260;
 constexpr std::uint32_t kShortcutBytes = 1024;
 constexpr std::uint64_t kCounterLimit = 0xFFFFFFFFu;
 
@@ -69,7 +68,8 @@ class Check {
       const PackageItem& item = PackageItemAt(*State.Package, State.ItemCursor);
       if ((item.VariantMask & State.SelectedMask) == 0) continue;
       State.WorkText = State.InstallDirectory + item.TargetName;
-      if (State.WorkText.size() >= kPathLimit) return Refused(Next::StayOpen, text::kSubjectDestination, text::kPathTooDeep);
+      if (State.WorkText.size() >= kPathLimit)
+        return Refused(Next::StayOpen, text::kSubjectDestination, text::kPathTooDeep);
       State.WorkText = State.SourceDir + item.SourceName;
       std::uint64_t size = FileSize(State.WorkText);
       if (!Add(&State.CopyByteTotal, size)) return Unreadable();

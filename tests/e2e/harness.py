@@ -198,7 +198,7 @@ class Item:
 
 @dataclass(frozen=True)
 class Manifest:
-    """What pkgtool builds a package from (docs/packages.md)."""
+    """What pkgtool builds a package from (README.md, "Making a package of your own")."""
     product: str = "テスト製品"
     vendor: str = "テスト工房"
     version: str = "1.0"
