@@ -78,15 +78,17 @@ fuzz() {
 # The benchmarks in bench/, each printing its rows (workload, ours,
 # reference, ratio of our time to the reference's), and the program's size
 # against its budget, in one table.
-BENCHMARKS=(load_bench szdd_bench download_bench)
-# The copy pass's benchmark (against cp of the same tree) joins this list
-# when it lands; its rows then appear in the table like the others.
+# A name ending in .py is a script in bench/ (the copy pass against cp, which
+# runs the native and the Win32 build's programs); the others are programs of
+# the native tree.
+BENCHMARKS=(load_bench szdd_bench download_bench copy_bench.py)
 INSTALL_EXE_BUDGET_KIB=384
 
 # One benchmark's rows; what it says besides goes to build/native/bench/NAME.log.
 bench_rows() {
-  local name=$1 out
-  if ! out=$(build/native/bench/"$name" 2>"build/native/bench/$name.log"); then
+  local name=$1 out command=(build/native/bench/"$1")
+  [[ $name == *.py ]] && command=(python3 bench/"$name")
+  if ! out=$("${command[@]}" 2>"build/native/bench/$name.log"); then
     echo "$name failed:" >&2
     cat "build/native/bench/$name.log" >&2
     return 1

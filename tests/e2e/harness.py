@@ -37,10 +37,13 @@ program (`Program.wait_exit` gives its exit code), `wait_window`,
 and `reg_delete_key` reach the prefix's registry, `hold_mutex` starts a
 stand-in for the running product, `mutex_exists` probes a name,
 `map_drive` adds a drive letter and `map_small_drive` one on a volume of a
-given size.
+given size, `hold_file` keeps a file open for exclusive use, `run` runs a
+helper program to its end (tests/wine/lnkinfo reads a shortcut) and
+`host_path` finds where a Windows path of the prefix lies on the host.
 
-A scenario that cannot run on this machine raises `Skipped` with the
-reason; it is reported as skipped (ctest: exit code 77), never as passed.
+A scenario that cannot run on this machine calls `skip` (or raises
+`Skipped`) with the reason; it is reported as skipped (ctest: exit code 77),
+never as passed.
 
 Everything a scenario meets is bounded: each wait has a timeout, every wait
 is cut to the scenario's `deadline` (60 s), and a watchdog ends all its
@@ -271,6 +274,8 @@ class Paths:
         self.driver = self.win32 / "tests/wine/driver/driver.exe"
         self.probe = self.win32 / "tests/wine/probe/probe.exe"
         self.mutex_holder = self.win32 / "tests/wine/mutex_holder/mutex_holder.exe"
+        self.file_holder = self.win32 / "tests/wine/file_holder/file_holder.exe"
+        self.lnkinfo = self.win32 / "tests/wine/lnkinfo/lnkinfo.exe"
         self.pkgtool = self.build / "tools/pkgtool/pkgtool"
 
 
@@ -338,11 +343,12 @@ class Program:
             self.popen.wait()
 
 
-class MutexHolder(Program):
-    """tests/wine/mutex_holder: holds a named mutex until stopped."""
+class Holder(Program):
+    """tests/wine/mutex_holder or file_holder: holds a named mutex or an
+    open file until stopped."""
 
     def stop(self):
-        """Closes its stdin, on which it releases the mutex and ends."""
+        """Closes its stdin, on which it lets go and ends."""
         self.popen.stdin.close()
         return self.wait_exit()
 
@@ -479,6 +485,10 @@ class Scenario:
     def remaining(self):
         return self.deadline - (time.monotonic() - self._started)
 
+    def skip(self, reason):
+        """Ends the scenario as skipped, neither passed nor failed."""
+        raise Skipped(reason)
+
     def bounded(self, timeout):
         """A timeout cut to what is left of the scenario's deadline."""
         return max(0.0, min(timeout, self.remaining()))
@@ -549,14 +559,45 @@ class Scenario:
                 print(f"umount {root}: {done.stderr.strip()}", file=sys.stderr)
         self._mounts.clear()
 
+    def _hold(self, helper, argument, what):
+        popen = self._wine(helper, [argument], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        line = _Lines(popen.stdout).next(self.bounded(DEFAULT_WAIT), what)
+        if line != "held":
+            raise HarnessError(f"{what}: {line}")
+        return Holder(self, popen, f"{what} {argument}")
+
     def hold_mutex(self, name):
         """Starts a helper that holds the named mutex; returns once it does."""
-        popen = self._wine(self.paths.mutex_holder, [name], stdin=subprocess.PIPE,
-                           stdout=subprocess.PIPE)
-        line = _Lines(popen.stdout).next(self.bounded(DEFAULT_WAIT), "mutex holder")
-        if line != "held":
-            raise HarnessError(f"mutex holder: {line}")
-        return MutexHolder(self, popen, f"mutex holder {name}")
+        return self._hold(self.paths.mutex_holder, name, "mutex holder")
+
+    def hold_file(self, path):
+        """Starts a helper that holds the file (a Windows path) open with
+        share mode 0, so that no one else can open it; returns once it does."""
+        return self._hold(self.paths.file_holder, path, "file holder")
+
+    def run(self, program, *args, timeout=DEFAULT_WAIT):
+        """Runs a program under Wine to its end: (exit code, its stdout in
+        UTF-8)."""
+        popen = self._wine(program, args, stdout=subprocess.PIPE)
+        try:
+            out, _ = popen.communicate(timeout=self.bounded(timeout))
+        except subprocess.TimeoutExpired:
+            popen.kill()
+            popen.wait()
+            raise HarnessError(f"{Path(program).name} still running after {timeout:.0f} s") from None
+        return popen.returncode, out.decode("utf-8", "replace")
+
+    def host_path(self, path):
+        """Where a Windows path of the prefix (drive letter, backslashes)
+        lies on the host, found as Wine finds it: letter case does not
+        matter for names that exist."""
+        drive, _, rest = path.partition(":")
+        host = self.prefix / "dosdevices" / (drive.lower() + ":")
+        for name in filter(None, rest.split("\\")):
+            candidates = [c for c in host.iterdir() if c.name.lower() == name.lower()] \
+                if host.is_dir() else []
+            host = candidates[0] if candidates else host / name
+        return host
 
     def build_package(self, manifest, path):
         """Builds the package file at path from a Manifest with pkgtool."""
