@@ -30,7 +30,8 @@ distribution is laid out; the item sources are laid out with them::
     dist = s.distribution(package=product)  # EXTRA.DAT left out: missing
 
 The calls: `distribution` lays out a distribution folder, `start` runs a
-program (`Program.wait_exit` gives its exit code), `wait_window`,
+program, with environment variables of its own if given
+(`Program.wait_exit` gives its exit code), `wait_window`,
 `wait_gone`, `wait_message_box` and `answer` meet windows, `controls`,
 `control`, `text`, `checked`, `focus`, `progress` and `items` read them,
 `click`, `mouse`, `keys` and `close` act on them, `reg_set`, `reg_get`, `reg_delete_value`
@@ -276,6 +277,7 @@ class Paths:
         self.mutex_holder = self.win32 / "tests/wine/mutex_holder/mutex_holder.exe"
         self.file_holder = self.win32 / "tests/wine/file_holder/file_holder.exe"
         self.lnkinfo = self.win32 / "tests/wine/lnkinfo/lnkinfo.exe"
+        self.planted = self.win32 / "tests/wine/planted/planted.dll"
         self.pkgtool = self.build / "tools/pkgtool/pkgtool"
 
 
@@ -506,23 +508,26 @@ class Scenario:
 
     # Programs -----------------------------------------------------------
 
-    def _env(self):
+    def _env(self, extra=None):
         env = dict(os.environ)
         if self._display:
             env["DISPLAY"] = self._display
+        env.update(extra or {})
         return env
 
-    def _wine(self, program, args=(), cwd=None, stdin=subprocess.DEVNULL, stdout=None):
+    def _wine(self, program, args=(), cwd=None, stdin=subprocess.DEVNULL, stdout=None, env=None):
         popen = subprocess.Popen(
-            [WINE_ENV, "exec", self.prefix, "wine", program, *args], cwd=cwd, env=self._env(),
+            [WINE_ENV, "exec", self.prefix, "wine", program, *args], cwd=cwd, env=self._env(env),
             stdin=stdin, stdout=stdout if stdout else self._log, stderr=self._log)
         self._processes.append(popen)
         return popen
 
-    def start(self, program, *args):
-        """Starts a program under Wine, in its own folder, in the background."""
+    def start(self, program, *args, env=None):
+        """Starts a program under Wine, in its own folder, in the background;
+        env adds variables for that process alone (WINEDLLOVERRIDES joins
+        the prefix's own overrides)."""
         program = Path(program)
-        return Program(self, self._wine(program, args, cwd=program.parent), program.name)
+        return Program(self, self._wine(program, args, cwd=program.parent, env=env), program.name)
 
     def map_drive(self, letter, folder):
         """Makes drive letter: name a host folder, through a link in the

@@ -9,7 +9,8 @@ set -euo pipefail
 
 export WINEARCH=win32 WINEDEBUG=-all LC_ALL=ja_JP.UTF-8
 # No Mono or Gecko: nothing here needs them, and they would be downloaded.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# A caller's own overrides (for one program under test) come after these.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 
 make_template() {
   local root=$1 prefix=$1/template
