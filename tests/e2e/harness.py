@@ -891,8 +891,11 @@ _SCENARIOS = {}
 
 
 def scenario(function):
-    """Registers a scenario under its function name."""
-    _SCENARIOS[function.__name__] = function
+    """Registers a scenario under its function name. Only the file being run
+    registers its own: one that imports another's helpers does not run that
+    file's scenarios a second time."""
+    if function.__module__ == "__main__":
+        _SCENARIOS[function.__name__] = function
     return function
 
 
