@@ -63,8 +63,10 @@ The player's download server
 `PlayerServer` stands in for it on 127.0.0.1:80, the port the program's
 download client always uses, so the scenarios that need it take the port in
 turn (a ctest resource lock). It serves a file as "/mplayer_install.exe",
-breaks off after part of it, or holds the port without listening, so that
-connections are refused; a port already taken fails the scenario::
+breaks off after part of it, sends other bytes as its answer, reads the
+request and then says nothing until told to hang up, or holds the port
+without listening, so that connections are refused; a port already taken
+fails the scenario::
 
     with PlayerServer(marker_bytes) as server:
         ...
@@ -827,13 +829,19 @@ class PlayerServer:
     as the with block runs. Each connection's request, read up to its blank
     line, goes to `requests` as received; the answer is "200 OK" with body's
     Content-Length and the body, or with cut_after only that many bytes of
-    it before the server closes. Unless listening, the port is only held, so
-    that every connection is refused."""
+    it before the server closes; answer, when given, is sent instead as it
+    stands (a broken server's bytes). A silent server sends nothing and
+    keeps each connection open until hang_up. Unless listening, the port is
+    only held, so that every connection is refused."""
 
-    def __init__(self, body=b"", cut_after=None, listening=True):
+    def __init__(self, body=b"", cut_after=None, listening=True, answer=None, silent=False):
         self.requests = []
-        self._answer = (f"HTTP/1.0 200 OK\r\nContent-Length: {len(body)}\r\n"
-                        "Content-Type: application/octet-stream\r\n\r\n").encode() + body[:cut_after]
+        if answer is None:
+            answer = (f"HTTP/1.0 200 OK\r\nContent-Length: {len(body)}\r\n"
+                      "Content-Type: application/octet-stream\r\n\r\n").encode() + body[:cut_after]
+        self._answer = answer
+        self._silent = silent
+        self._hung_up = threading.Event()
         self._listening = listening
         self._socket = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self._stopped = threading.Event()
@@ -855,10 +863,15 @@ class PlayerServer:
 
     def __exit__(self, *exception):
         self._stopped.set()
+        self._hung_up.set()
         if self._thread.is_alive():
             self._thread.join()
         self._socket.close()
         return False
+
+    def hang_up(self):
+        """Closes the connections a silent server holds, without an answer."""
+        self._hung_up.set()
 
     def _serve(self):
         while not self._stopped.is_set():
@@ -879,6 +892,9 @@ class PlayerServer:
                     break
                 request += chunk
             self.requests.append(request)
+            if self._silent:
+                self._hung_up.wait()
+                return
             connection.sendall(self._answer)
             connection.shutdown(socket.SHUT_WR)
         except OSError:

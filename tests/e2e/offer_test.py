@@ -1,10 +1,13 @@
 """The player offer after the install dialog, under Wine: the question by
 C:\\mplayer, No, and Yes with the download from a loopback server into TEMP
-(complete, broken off, server unreachable) and the start of what is there.
+(complete, broken off, server unreachable, answers that are no file, a
+server that never answers) and the start of what is there.
 The installer is the loopback build, laid out as INSTALL.EXE."""
 
 import os
 import pwd
+import random
+import time
 
 from harness import HarnessError, Manifest, PlayerServer, main, scenario
 
@@ -136,6 +139,71 @@ def download(s):
         except (AssertionError, HarnessError) as e:
             raise AssertionError(f"case {number} ({closing}, cut after {cut_after}, listening {listening}, "
                                  f"earlier file {before is not None}): {e}") from e
+
+
+def head(status, length):
+    """An answer's head; no Content-Length field when length is None."""
+    field = "" if length is None else f"Content-Length: {length}\r\n"
+    return f"{status}{field}Content-Type: application/octet-stream\r\n\r\n".encode()
+
+
+@scenario
+def broken_answers(s):
+    """Yes against a server whose answer is not a complete file: the offer
+    ends without a file left in TEMP, nothing is started, and the program
+    exits 0. Each answer but the noise carries the whole program, so a file
+    kept or started from it would show."""
+    served = s.paths.marker.read_bytes()
+    cases = [
+        # what the server sends after reading the request, then it closes
+        ("nothing", b""),
+        ("no status line", head("", len(served)) + served),
+        ("status 404", head("HTTP/1.0 404 Not Found\r\n", len(served)) + served),
+        ("binary noise", random.Random(1).randbytes(4096)),
+        ("no Content-Length", head("HTTP/1.0 200 OK\r\n", None) + served),
+        ("Content-Length beyond the body", head("HTTP/1.0 200 OK\r\n", len(served) + 1) + served),
+    ]
+    dist = s.distribution(package=PRODUCT, program=s.paths.installer_loopback)
+    temp = temp_folder(s)
+    for what, answer in cases:
+        try:
+            with PlayerServer(answer=answer) as server:
+                app, box = offer(s, dist, "install")
+                s.answer(box, YES)
+                assert app.wait_exit() == 0
+            assert server.requests == [REQUEST], server.requests
+            assert player_files(temp) == [], player_files(temp)
+        except (AssertionError, HarnessError) as e:
+            raise AssertionError(f"answer {what}: {e}") from e
+
+
+@scenario
+def silent_server(s):
+    """Yes against a server that reads the request and then neither answers
+    nor closes: the client has no time-out, so the program stays in the
+    download with its main dialog on screen and not answering. Once the
+    server hangs up, the program ends with exit 0, having started nothing."""
+    held = 5.0  # seconds the program is watched while the server is silent
+    dist = s.distribution(package=PRODUCT, program=s.paths.installer_loopback)
+    temp = temp_folder(s)
+    with PlayerServer(silent=True) as server:
+        app, box = offer(s, dist, "install")
+        s.answer(box, YES)
+        s.wait_until(lambda: server.requests, "the request")
+        asked = time.monotonic()
+        form = s.wait_window("INSTALL - " + PRODUCT.product)
+        try:
+            s.text(form)
+            raise AssertionError("the main dialog answers during the download")
+        except HarnessError as e:
+            assert "does not answer" in str(e), e
+        # Still held, however quickly the query above gave up.
+        time.sleep(max(0.0, held - (time.monotonic() - asked)))
+        assert app.running, "the program ended while the server was silent"
+        assert server.requests == [REQUEST], server.requests
+        server.hang_up()
+        assert app.wait_exit() == 0
+    assert player_files(temp) == [], player_files(temp)
 
 
 if __name__ == "__main__":
