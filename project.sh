@@ -18,7 +18,7 @@ PACKAGES=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine locales
   7zip mscompress python3 curl
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev e2fsprogs
 )
 
 missing_packages() {
