@@ -99,11 +99,16 @@ def double_click(s):
     s.keys(chooser, *["Down"] * drives.index("D:"), "Enter")
     s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\{PRODUCT}\\", "the preview on drive D:")
     assert s.windows()[0].caption == CHOOSER  # Enter closed the list, not the chooser
+    # A click that comes while the list is still closing goes to the list.
+    s.wait_until(lambda: not any(w.class_name == "ComboLBox" for w in s.windows()), "the drive list to close")
 
     row = 1  # "Apps", below the root
     x, y = 40, row * 16 + 8
-    s.mouse(c["dlxDirectory"], x, y)  # twice at once: a double-click
+    # One click selects the entry, as a user's first click does; the
+    # double-click then opens it.
     s.mouse(c["dlxDirectory"], x, y)
+    s.wait_until(lambda: s.items(c["dlxDirectory"])[1] == row, "Apps to be selected")
+    s.mouse(c["dlxDirectory"], x, y, clicks=2)
     s.wait_until(lambda: s.text(c["edtDirectory"]) == f"D:\\Apps\\{PRODUCT}\\", "the preview in D:\\Apps")
     s.screenshot(chooser, "apps")
     s.click(c["btnCancel"])

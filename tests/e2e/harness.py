@@ -727,10 +727,10 @@ class Scenario:
         """BM_CLICK on a button, check box or radio item."""
         self._request("click", control.hwnd)
 
-    def mouse(self, target, x=None, y=None):
+    def mouse(self, target, x=None, y=None, clicks=1):
         """A real left click in a control or window: at (x, y) of its client
-        area, or at its centre."""
-        point = () if x is None else (x, y)
+        area, or at its centre; clicks=2 is a double-click, sent in one go."""
+        point = () if x is None else (x, y, clicks)
         self._request("mouse", target.hwnd, *point)
 
     def keys(self, window, *keys):

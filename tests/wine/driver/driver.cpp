@@ -92,13 +92,14 @@ Records Click(const Fields& a) {
   return {};
 }
 
+// HWND [X Y [CLICKS]]
 Records Mouse(const Fields& a) {
   HWND window = win::ParseWindow(a[1]);
   if (a.size() < 4) {
     input::MouseClick(window, nullptr);
   } else {
     POINT at{std::atoi(a[2].c_str()), std::atoi(a[3].c_str())};
-    input::MouseClick(window, &at);
+    input::MouseClick(window, &at, a.size() > 4 ? std::atoi(a[4].c_str()) : 1);
   }
   return {};
 }
@@ -166,7 +167,7 @@ constexpr Command kCommands[] = {
     {"focus", 2, Focus},          // HWND → the focused window of its thread
     {"items", 2, Items},          // HWND → text, selected (1 or 0) for each item
     {"click", 2, Click},          // HWND
-    {"mouse", 2, Mouse},          // HWND [X Y]
+    {"mouse", 2, Mouse},          // HWND [X Y [CLICKS]]
     {"keys", 3, Keys},            // HWND KEY…
     {"close", 2, Close},          // HWND
     {"shot", 3, Shot},            // HWND PATH

@@ -101,7 +101,7 @@ void Click(HWND button) {
   if (!PostMessageW(button, BM_CLICK, 0, 0)) throw std::runtime_error("PostMessage failed");
 }
 
-void MouseClick(HWND window, const POINT* point) {
+void MouseClick(HWND window, const POINT* point, int clicks) {
   RequireReachable(window);
   RECT client{};
   GetClientRect(window, &client);
@@ -111,8 +111,12 @@ void MouseClick(HWND window, const POINT* point) {
   // group box around radio items let the click through to the item.
   if (GetAncestor(WindowFromPoint(at), GA_ROOT) != GetAncestor(window, GA_ROOT))
     throw std::runtime_error("covered at that point: " + win::FormatWindow(window));
-  Send({MouseEvent(MOUSEEVENTF_MOVE, at), MouseEvent(MOUSEEVENTF_LEFTDOWN, at),
-        MouseEvent(MOUSEEVENTF_LEFTUP, at)});
+  std::vector<INPUT> events{MouseEvent(MOUSEEVENTF_MOVE, at)};
+  for (int i = 0; i < clicks; ++i) {
+    events.push_back(MouseEvent(MOUSEEVENTF_LEFTDOWN, at));
+    events.push_back(MouseEvent(MOUSEEVENTF_LEFTUP, at));
+  }
+  Send(events);
 }
 
 void TypeKeys(HWND window, const std::vector<std::string>& keys) {

@@ -13,9 +13,10 @@ namespace input {
 // BM_CLICK, posted so that a handler which opens a modal window does not
 // block the driver.
 void Click(HWND button);
-// A real left click at a point of the window's client area (its centre when
-// point is null), for controls that have no click message.
-void MouseClick(HWND window, const POINT* point);
+// Real left clicks at a point of the window's client area (its centre when
+// point is null), for controls that have no click message. Two clicks go in
+// one batch, so that they form a double-click however busy the machine is.
+void MouseClick(HWND window, const POINT* point, int clicks = 1);
 // Key names such as "Enter", "Esc", "Tab", "Shift+Tab", "Alt+C", "Down",
 // typed into the window after making it the foreground window. SendInput,
 // not posted WM_KEYDOWN: the keys then reach the focus as a user's do, and
